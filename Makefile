@@ -1,0 +1,40 @@
+# The two commands of the README: `make run` and `make test`.
+# Both install what the project needs first.
+
+JOBS ?= $(shell nproc)
+RELEASE_DIR := build/release
+TEST_DIR := build/test
+CMAKE_GEN := -G Ninja
+
+# Where there is no display the demo runs headless.
+ifeq ($(strip $(DISPLAY)$(WAYLAND_DISPLAY)),)
+RUN_FLAGS ?= --headless --frames 90
+else
+RUN_FLAGS ?= --frames 300
+endif
+
+.PHONY: all deps release test run bench clean fuzz
+
+all: release
+
+deps:
+	@scripts/install-deps
+
+release: deps
+	@cmake -S . -B $(RELEASE_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DZENTRIX_TESTS=OFF >/dev/null
+	@cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+run: release
+	@$(RELEASE_DIR)/zentrix-pack sample $(RELEASE_DIR)/sample.win
+	$(RELEASE_DIR)/zentrix -game $(RELEASE_DIR)/sample.win $(RUN_FLAGS)
+
+# Sanitized build with clang (AddressSanitizer, UndefinedBehaviorSanitizer and
+# the fuzz targets in one build), then every test through ctest.
+test: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(TEST_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DZENTRIX_SANITIZE=ON -DZENTRIX_FUZZ=ON >/dev/null
+	@cmake --build $(TEST_DIR) -j $(JOBS)
+	@cd $(TEST_DIR) && ctest -j $(JOBS) --output-on-failure --timeout 600
+
+clean:
+	rm -rf build

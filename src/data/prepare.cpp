@@ -1,0 +1,69 @@
+// prepare.cpp: the preparation sequence (included files, extensions, constants,
+// scripts, timelines, objects, rooms, sounds, graphics).
+#include "data/prepare.h"
+
+#include "common/console.h"
+
+namespace {
+
+// Steps whose modules are not built yet succeed without work; each module puts
+// its own step here as it is built.
+bool prepare_included_files(GameData &) { return true; }
+bool prepare_extensions(GameData &) { return true; }
+bool prepare_constants(GameData &) { return true; }
+bool prepare_scripts(GameData &) { return true; }
+bool prepare_timelines(GameData &) { return true; }
+bool prepare_objects(GameData &) { return true; }
+bool prepare_rooms(GameData &) { return true; }
+bool prepare_sounds(GameData &) { return true; }
+bool prepare_graphics(GameData &) { return true; }
+
+struct Step
+{
+	const char *line;
+	int percent;
+	const char *caption;
+	const char *failure;
+	bool (*run)(GameData &);
+	bool line_after_progress;
+};
+
+const Step steps[] = {
+	{"DataFile_Prepare() \n", 50, "Extracting included files", "Failed to extract the included files.",
+	 prepare_included_files, false},
+	{"Extension_Prepare() \n", 54, "Preparing extension packages", "Failed to prepare extension packages.",
+	 prepare_extensions, false},
+	{"Code_Constant_Prepare() \n", 56, "Preparing constants", "Failed to define the constants.",
+	 prepare_constants, false},
+	{"Script_Prepare() \n", 58, "Compiling scripts", "Failed to compile the scripts.", prepare_scripts, false},
+	{"TimeLine_Prepare() \n", 70, "Compiling time line actions", "Failed to compile the actions in the time lines.",
+	 prepare_timelines, false},
+	{"Object_Prepare() \n", 72, "Compiling object actions", "Failed to compile the actions in the objects.",
+	 prepare_objects, false},
+	{"Room_Prepare() \n", 76, "Compiling object actions", "Failed to compile the actions in the objects.",
+	 prepare_rooms, false},
+	{"Sound_Prepare() \n", 80, "Preparing sounds", "Failed to prepare the sounds.", prepare_sounds, true},
+	{"InitGraphics() \n", 90, "Preparing graphics", nullptr, prepare_graphics, false},
+};
+
+} // namespace
+
+bool prepare_game(GameData &game, LoadProgress &progress)
+{
+	for (const Step &step : steps) {
+		if (!step.line_after_progress)
+			dbg_console().Output("%s", step.line);
+		progress.percent = step.percent;
+		progress.caption = step.caption;
+		if (step.line_after_progress)
+			dbg_console().Output("%s", step.line);
+		if (!step.run(game)) {
+			show_message(step.failure ? step.failure : "Failed to prepare the game.");
+			return false;
+		}
+	}
+	progress.percent = 100;
+	progress.caption = "Ready";
+	dbg_console().Output("Finished PrepareGame() \n");
+	return true;
+}

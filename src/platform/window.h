@@ -1,0 +1,56 @@
+// window.h: the main window and the event pump over SDL. The only SDL code of
+// the engine lives in platform/.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct SDL_Window;
+
+namespace platform {
+
+// Starts SDL's video and event subsystems. Headless selects the offscreen video
+// driver, which needs no display. Returns false with the reason on failure.
+bool init(bool headless, std::string &error);
+void shutdown();
+
+// Drains every waiting event without blocking. Returns false when a quit request
+// (a window close, or the process being asked to end) was among them.
+bool pump_events();
+
+class Window
+{
+public:
+	Window() = default;
+	~Window();
+	Window(const Window &) = delete;
+	Window &operator=(const Window &) = delete;
+
+	struct Style
+	{
+		bool borderless = false; // full screen games: a pop-up without a frame
+		bool resizable = false;
+		bool show_cursor = false;
+	};
+
+	// Creates the window centred on the primary screen with the given client size;
+	// false with the reason on failure.
+	bool create(int width, int height, const Style &style, std::string &error);
+	void destroy();
+	bool exists() const { return m_window != nullptr; }
+
+	// The caption, kept as UTF-8.
+	void set_caption(const std::string &caption);
+	const std::string &caption() const { return m_caption; }
+
+	void client_size(int &width, int &height) const;
+
+private:
+	SDL_Window *m_window = nullptr;
+	std::string m_caption;
+};
+
+// The size of the primary screen.
+void screen_size(int &width, int &height);
+
+} // namespace platform
