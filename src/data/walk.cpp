@@ -39,19 +39,20 @@ LoadResult guarded_walk(const ByteReader &file, const char *what, Body body)
 		result.error = std::string("The ") + what + " is damaged: " + problem + ".";
 		return result;
 	}
-	const Chunk *current = nullptr;
+	Chunk current;
+	bool inside = false;
 	try {
 		for_each_chunk(file, [&](const Chunk &chunk) {
-			current = &chunk;
+			current = chunk;
+			inside = true;
 			body(chunk, result);
-			current = nullptr;
+			inside = false;
 		});
 	} catch (const DataError &e) {
 		result.ok = false;
 		result.error = std::string("The ") + what + " is damaged: ";
-		if (current)
-			result.error += "chunk " + tag_text(current->tag) + " at offset " + std::to_string(current->start) +
-			                ": ";
+		if (inside)
+			result.error += "chunk " + tag_text(current.tag) + " at offset " + std::to_string(current.start) + ": ";
 		result.error += std::string(e.what()) + " (at offset " + std::to_string(e.offset()) + ").";
 	}
 	return result;

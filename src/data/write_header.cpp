@@ -9,10 +9,12 @@ ChunkBuilder &write_header(DataFileWriter &writer, const GameHeader &h, std::str
 	c.u8(h.flags).u8(h.major_version).u16(0);
 	c.string_ref(name).string_ref(config);
 	c.u32(h.last_instance_id).u32(h.last_tile_id).u32(h.game_id);
-	c.zeros(16);
 	if (h.major_version >= 8) {
+		c.zeros(16); // offsets 24 to 39
 		c.u32(h.window_width).u32(h.window_height).u32(h.window_flags);
 		c.zeros(24).u32(0); // offsets 52 to 79
+	} else {
+		c.zeros(12); // offsets 24 to 35; the room order follows at 36
 	}
 	c.u32((uint32_t)h.room_order.size());
 	for (int32_t room : h.room_order)
