@@ -1,0 +1,156 @@
+// value.cpp: value storage and the conversions between reals and text.
+#include "code/value.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <malloc.h>
+
+void Value::free_text()
+{
+	if (m_text) {
+		free(m_text);
+		m_text = nullptr;
+	}
+}
+
+void Value::set_string(std::string_view text)
+{
+	size_t nul = text.find('\0');
+	if (nul != std::string_view::npos)
+		text = text.substr(0, nul);
+	size_t need = text.size() + 1;
+	if (!(m_text && malloc_usable_size(m_text) >= need)) {
+		char *block = (char *)malloc(need);
+		if (!block)
+			abort();
+		// The source may live inside the old block.
+		memcpy(block, text.data(), text.size());
+		block[text.size()] = 0;
+		free_text();
+		m_text = block;
+	} else {
+		memmove(m_text, text.data(), text.size());
+		m_text[text.size()] = 0;
+	}
+	m_kind = VALUE_STRING;
+	m_real = 0.0;
+}
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Length of the longest prefix of s (from i) that forms a decimal number.
+size_t decimal_prefix(std::string_view s, size_t i)
+{
+	size_t start = i;
+	if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+		i++;
+	size_t digits = 0;
+	while (i < s.size() && is_digit(s[i]))
+		i++, digits++;
+	if (i < s.size() && s[i] == '.') {
+		size_t j = i + 1, frac = 0;
+		while (j < s.size() && is_digit(s[j]))
+			j++, frac++;
+		if (digits + frac > 0) {
+			i = j;
+			digits += frac;
+		}
+	}
+	if (digits == 0)
+		return 0;
+	if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+		size_t j = i + 1;
+		if (j < s.size() && (s[j] == '+' || s[j] == '-'))
+			j++;
+		size_t exp = 0;
+		while (j < s.size() && is_digit(s[j]))
+			j++, exp++;
+		if (exp > 0)
+			i = j;
+	}
+	return i - start;
+}
+
+bool is_white(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+} // namespace
+
+double text_decimal_reading(std::string_view text)
+{
+	size_t i = 0;
+	while (i < text.size() && is_white(text[i]))
+		i++;
+	size_t n = decimal_prefix(text, i);
+	if (n == 0)
+		return 0.0;
+	std::string number(text.substr(i, n));
+	return strtod(number.c_str(), nullptr);
+}
+
+int32_t text_integer_reading(std::string_view text)
+{
+	size_t i = 0;
+	while (i < text.size() && is_white(text[i]))
+		i++;
+	bool negative = false;
+	if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+		negative = text[i++] == '-';
+	int64_t v = 0;
+	bool any = false;
+	while (i < text.size() && is_digit(text[i])) {
+		any = true;
+		v = v * 10 + (text[i++] - '0');
+		if (v > 2147483648LL)
+			v = 2147483648LL;
+	}
+	if (!any)
+		return 0;
+	if (negative)
+		return (int32_t)-v;
+	return v > INT32_MAX ? INT32_MAX : (int32_t)v;
+}
+
+int64_t round_to_int(double x)
+{
+	return (int64_t)std::nearbyint(x);
+}
+
+std::string real_to_text(double real)
+{
+	// The nearest integer through the processor's 32-bit conversion, which gives
+	// INT32_MIN for anything outside the range.
+	double nearest = std::nearbyint(real);
+	int32_t i = (nearest >= -2147483648.0 && nearest < 2147483648.0) ? (int32_t)nearest : INT32_MIN;
+	char buffer[512];
+	if ((double)i == real)
+		snprintf(buffer, sizeof buffer, "%d", i);
+	else
+		snprintf(buffer, sizeof buffer, "%.2f", real);
+	return buffer;
+}
+
+std::string value_to_text(const Value &v)
+{
+	if (v.is_string())
+		return std::string(v.text());
+	return real_to_text(v.real());
+}
+
+double value_to_real(const Value &v)
+{
+	if (!v.is_string())
+		return v.real();
+	std::string_view t = v.text();
+	while (!t.empty() && (signed char)t.front() < 33)
+		t.remove_prefix(1);
+	while (!t.empty() && (signed char)t.back() < 33)
+		t.remove_suffix(1);
+	if (t.empty())
+		return 0.0;
+	return text_decimal_reading(t);
+}

@@ -1,0 +1,128 @@
+// value.h: the value of game code: a real (double) or an owned UTF-8 string.
+// Copies are deep; a cleared value is the real 0, which is also what an unset
+// variable reads and what a function that sets no result returns.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+enum ValueKind : uint32_t
+{
+	VALUE_REAL = 0,
+	VALUE_STRING = 1,
+};
+
+class Value
+{
+public:
+	Value() = default;
+	Value(double real) : m_real(real) {}
+	Value(int real) : m_real(real) {}
+	explicit Value(std::string_view text) { set_string(text); }
+	explicit Value(const char *text) { set_string(text ? std::string_view(text) : std::string_view()); }
+	static Value string(std::string_view text) { return Value(text); }
+
+	Value(const Value &other) { copy_from(other); }
+	Value(Value &&other) noexcept : m_kind(other.m_kind), m_text(other.m_text), m_real(other.m_real)
+	{
+		other.m_kind = VALUE_REAL;
+		other.m_text = nullptr;
+		other.m_real = 0;
+	}
+	Value &operator=(const Value &other)
+	{
+		if (this != &other) {
+			if (other.m_kind == VALUE_STRING)
+				set_string(other.text());
+			else
+				set_kind_raw(other.m_kind, other.m_real);
+		}
+		return *this;
+	}
+	Value &operator=(Value &&other) noexcept
+	{
+		if (this != &other) {
+			free_text();
+			m_kind = other.m_kind;
+			m_text = other.m_text;
+			m_real = other.m_real;
+			other.m_kind = VALUE_REAL;
+			other.m_text = nullptr;
+			other.m_real = 0;
+		}
+		return *this;
+	}
+	~Value() { free_text(); }
+
+	ValueKind kind() const { return (ValueKind)m_kind; }
+	bool is_real() const { return m_kind == VALUE_REAL; }
+	bool is_string() const { return m_kind == VALUE_STRING; }
+
+	// The real field: the number for a real, 0 for a string.
+	double real() const { return m_real; }
+	// The text field: the string for a string, empty for a real.
+	std::string_view text() const { return m_text ? std::string_view(m_text) : std::string_view(); }
+	const char *c_str() const { return m_text ? m_text : ""; }
+
+	void set_real(double real)
+	{
+		free_text();
+		m_kind = VALUE_REAL;
+		m_real = real;
+	}
+	// Stores a text, reusing the owned block when it is large enough. A text
+	// holding a NUL byte is cut there: game strings cannot contain one.
+	void set_string(std::string_view text);
+	// Back to the real 0.
+	void clear() { set_real(0.0); }
+
+	// A value of another kind number is malformed; only the machine makes one
+	// when it reads a damaged stack slot.
+	static Value malformed(uint32_t kind)
+	{
+		Value v;
+		v.m_kind = kind;
+		return v;
+	}
+
+private:
+	void copy_from(const Value &other)
+	{
+		m_kind = other.m_kind;
+		m_real = other.m_real;
+		if (other.m_kind == VALUE_STRING)
+			set_string(other.text());
+	}
+	void set_kind_raw(uint32_t kind, double real)
+	{
+		free_text();
+		m_kind = kind;
+		m_real = real;
+	}
+	void free_text();
+
+	uint32_t m_kind = VALUE_REAL;
+	char *m_text = nullptr; // owned; null is the empty string
+	double m_real = 0.0;
+};
+
+// Text to number: the decimal reading (leading white space skipped, the longest
+// prefix forming a decimal number, 0 when there is none) and the integer reading
+// (an optionally signed run of digits, saturating at the 32-bit limits).
+double text_decimal_reading(std::string_view text);
+int32_t text_integer_reading(std::string_view text);
+
+// `string` of a real: "%d" when the real equals its nearest 32-bit integer, else
+// "%.2f".
+std::string real_to_text(double real);
+// `string` of a value: a copy of a string, real_to_text of a real.
+std::string value_to_text(const Value &v);
+// `real` of a value: the real itself, or the text trimmed of bytes below 33
+// (signed) at both ends and read as a decimal number.
+double value_to_real(const Value &v);
+
+// Round to nearest, ties to even (the rule for reals used as integers).
+int64_t round_to_int(double x);
+// Arguments used as booleans are true at 0.5 and above.
+inline bool value_is_true(const Value &v) { return v.real() >= 0.5; }
