@@ -40,18 +40,6 @@ void register_functions(std::span<const BuiltinEntry> entries)
 		register_function(e.name, e.routine, e.argc);
 }
 
-void register_builtin_families()
-{
-	static bool registered = false;
-	if (registered)
-		return;
-	registered = true;
-	// ORDER FAMILIES: game functions (motion, collision, instances), mathematics
-	// and strings, graphics, actions, files, resources, interaction, Direct3D,
-	// particles, miscellaneous, data structures, sound, multiplayer, physics,
-	// services. Each family's registration routine is called here in that order.
-}
-
 int32_t function_count() { return (int32_t)table().entries.size(); }
 
 const BuiltinEntry *function_entry(int32_t id)

@@ -1,0 +1,29 @@
+// families.cpp: the order in which the families of built-in functions are
+// registered. The index order of the function table follows from it, so each
+// family's registration call has its fixed place here.
+#include "code/function_table.h"
+#include "code/families.h"
+
+void register_builtin_families()
+{
+	static bool registered = false;
+	if (registered)
+		return;
+	registered = true;
+	// ORDER FAMILIES
+	// game functions: motion, collision, instances
+	// mathematics and strings
+	// graphics: drawing, display, window
+	// drag-and-drop actions
+	// files
+	// resources
+	// interaction: messages, keyboard, mouse
+	// Direct3D
+	// particles
+	// miscellaneous: running code, external calls, events, variables
+	// data structures
+	// sound
+	// multiplayer
+	// physics
+	// services
+}
