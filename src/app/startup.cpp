@@ -10,6 +10,7 @@
 #include "common/console.h"
 #include "common/file_util.h"
 #include "common/paths.h"
+#include "code/random.h"
 #include "data/walk.h"
 
 namespace {
@@ -170,6 +171,8 @@ void Runner::main_loop()
 
 void Runner::clean_up()
 {
+	if (m_platform_up)
+		platform::post_quit();
 	window.destroy();
 	if (m_platform_up)
 		platform::shutdown();
@@ -201,6 +204,7 @@ int Runner::run(int argc, const char *const *argv)
 	dbg_console().Output("Create Error Form\n");
 	dbg_console().Output("Create Debug Form\n");
 
+	random_set_seed(2101988);
 	dbg_console().Output("LoadGameData()\n");
 	LoadResult walk = main_walk(game);
 	if (!walk.ok) {

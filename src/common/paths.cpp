@@ -98,6 +98,17 @@ const std::string &GamePaths::save_directory()
 	return m_save_directory;
 }
 
+const std::string &GamePaths::temp_directory()
+{
+	if (m_temp_directory.empty()) {
+		const char *tmp = getenv("TMPDIR");
+		m_temp_directory = (tmp && tmp[0] == '/') ? tmp : "/tmp";
+		if (m_temp_directory.back() != '/')
+			m_temp_directory += '/';
+	}
+	return m_temp_directory;
+}
+
 std::string GamePaths::resolve(std::string_view name)
 {
 	std::string n = to_slashes(name);

@@ -30,6 +30,9 @@ public:
 	// a trailing "/". Created when missing; empty when no home is known.
 	const std::string &save_directory();
 
+	// The folder for temporary files: $TMPDIR, else /tmp, with a trailing "/".
+	const std::string &temp_directory();
+
 	// A game's file name made absolute: names starting with "/" stand as they are,
 	// others are taken inside the game directory.
 	std::string resolve(std::string_view name);
@@ -39,7 +42,7 @@ public:
 
 private:
 	std::string m_game_file;
-	std::string m_game_directory, m_program_file, m_save_directory;
+	std::string m_game_directory, m_program_file, m_save_directory, m_temp_directory;
 	bool m_has_game_directory = false, m_has_program_file = false, m_has_save_directory = false;
 };
 

@@ -32,6 +32,13 @@ bool pump_events()
 	return keep_running;
 }
 
+void post_quit()
+{
+	SDL_Event event = {};
+	event.type = SDL_QUIT;
+	SDL_PushEvent(&event);
+}
+
 Window::~Window()
 {
 	destroy();

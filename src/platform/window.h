@@ -18,6 +18,9 @@ void shutdown();
 // (a window close, or the process being asked to end) was among them.
 bool pump_events();
 
+// Posts a quit request, which the next pump_events sees.
+void post_quit();
+
 class Window
 {
 public:

@@ -134,6 +134,14 @@ TEST(Startup, GameFileAsPlainArgumentAndRelativePaths)
 	ProgramResult r = run_program(ZENTRIX_BIN, args({"not-a-file", dir.file("plain.win")}));
 	EXPECT_EQ(r.exit_code, 0) << r.err;
 	EXPECT_EQ(r.out_lines().at(0), "RunnerLoadGame() - " + dir.file("plain.win"));
+
+	// A relative path is taken from the working folder.
+	std::filesystem::create_directories(dir.file("sub"));
+	dir.write("sub/rel.win", small_game());
+	r = run_program(ZENTRIX_BIN, args({"-game", "sub/../sub/rel.win"}), dir.path());
+	EXPECT_EQ(r.exit_code, 0) << r.err;
+	EXPECT_EQ(r.out_lines().at(0), "RunnerLoadGame() - " + dir.file("sub/rel.win"));
+	EXPECT_EQ(r.out_lines().at(1), "Checking if INIFile " + dir.file("sub/options.ini") + " Exists");
 }
 
 TEST(Startup, DataWinBesideTheProgramWins)

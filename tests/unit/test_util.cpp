@@ -61,7 +61,8 @@ std::string slurp(const std::string &path)
 
 } // namespace
 
-ProgramResult run_program(const std::string &program, const std::vector<std::string> &args)
+ProgramResult run_program(const std::string &program, const std::vector<std::string> &args,
+                          const std::string &cwd)
 {
 	TempDir capture;
 	std::string out_path = capture.file("out"), err_path = capture.file("err");
@@ -74,6 +75,8 @@ ProgramResult run_program(const std::string &program, const std::vector<std::str
 		dup2(out, 1);
 		dup2(err, 2);
 		dup2(in, 0);
+		if (!cwd.empty() && chdir(cwd.c_str()) != 0)
+			_exit(126);
 		std::vector<char *> argv;
 		argv.push_back(const_cast<char *>(program.c_str()));
 		for (const std::string &a : args)

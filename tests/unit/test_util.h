@@ -30,8 +30,10 @@ struct ProgramResult
 	std::vector<std::string> out_lines() const;
 };
 
-// Runs a program with arguments (no shell), capturing both output streams.
-ProgramResult run_program(const std::string &program, const std::vector<std::string> &args);
+// Runs a program with arguments (no shell), capturing both output streams,
+// in the given working folder (the current one when empty).
+ProgramResult run_program(const std::string &program, const std::vector<std::string> &args,
+                          const std::string &cwd = "");
 
 // Collects what the debug console writes while the object lives.
 class ConsoleCapture
