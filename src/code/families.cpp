@@ -13,6 +13,7 @@ void register_builtin_families()
 	// ORDER FAMILIES
 	// game functions: motion, collision, instances
 	// mathematics and strings
+	register_value_functions();
 	// graphics: drawing, display, window
 	// drag-and-drop actions
 	// files
@@ -21,6 +22,7 @@ void register_builtin_families()
 	// Direct3D
 	// particles
 	// miscellaneous: running code, external calls, events, variables
+	register_script_functions();
 	// data structures
 	// sound
 	// multiplayer

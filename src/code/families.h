@@ -1,3 +1,6 @@
 // families.h: the registration routine of each family of built-in functions,
 // defined in the family's fn_<family>.cpp. ORDER FAMILIES: see families.cpp.
 #pragma once
+
+void register_value_functions();  // mathematics and strings: real, string, chr, ord...
+void register_script_functions(); // miscellaneous: script_execute

@@ -42,3 +42,40 @@ int32_t function_count();
 const BuiltinEntry *function_entry(int32_t id);
 // The id of a built-in function by exact name, or -1.
 int32_t builtin_function_id(std::string_view name);
+
+// Scripts and extension functions share the id space with the built-ins; their
+// modules, built later, register these hooks. A hook that is not set means there
+// are none.
+struct ScriptHooks
+{
+	// The index of the script with this exact name, or -1.
+	int32_t (*find)(std::string_view name) = nullptr;
+	// The script's name, or null when the index names no script.
+	const char *(*name)(int32_t index) = nullptr;
+	// Runs the script's code as a new run of the bytecode machine with the given
+	// self and other, leaving its result in result. Returns false when the run
+	// failed (its message is then the code error message).
+	bool (*run)(int32_t index, CInstance *self, CInstance *other, Value &result) = nullptr;
+};
+
+struct ExtensionHooks
+{
+	// The id of the extension function with this name within its package, or -1.
+	int32_t (*find)(std::string_view name) = nullptr;
+	// The declared argument count of an extension function id.
+	int (*argument_count)(int32_t id) = nullptr;
+};
+
+void set_script_hooks(const ScriptHooks &hooks);
+const ScriptHooks &script_hooks();
+void set_extension_hooks(const ExtensionHooks &hooks);
+const ExtensionHooks &extension_hooks();
+
+// The id that a call of this name reaches: a script (SCRIPT_ID_BASE + index),
+// else an extension function (EXTENSION_ID_BASE + id), else a built-in (its
+// index); -1 for an empty or unknown name.
+int32_t function_id(std::string_view name);
+
+// The argument count of an id: an extension function's declared count, -1 for a
+// script, -100 for any other id outside the table, else the entry's count.
+int function_argument_count(int32_t id);

@@ -1,11 +1,13 @@
 // value.cpp: value storage and the conversions between reals and text.
 #include "code/value.h"
 
-#include <cctype>
+#include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <locale.h>
 #include <malloc.h>
 
 void Value::free_text()
@@ -88,8 +90,10 @@ double text_decimal_reading(std::string_view text)
 	size_t n = decimal_prefix(text, i);
 	if (n == 0)
 		return 0.0;
+	// The C locale's decimal point, whatever locale the game has switched to.
+	static locale_t c_locale = newlocale(LC_ALL_MASK, "C", (locale_t)0);
 	std::string number(text.substr(i, n));
-	return strtod(number.c_str(), nullptr);
+	return strtod_l(number.c_str(), nullptr, c_locale);
 }
 
 int32_t text_integer_reading(std::string_view text)
@@ -115,23 +119,59 @@ int32_t text_integer_reading(std::string_view text)
 	return v > INT32_MAX ? INT32_MAX : (int32_t)v;
 }
 
+int32_t truncate_to_int32(double x)
+{
+	return (x > -2147483649.0 && x < 2147483648.0) ? (int32_t)x : INT32_MIN;
+}
+
+int64_t truncate_to_int64(double x)
+{
+	return (x >= -9223372036854775808.0 && x < 9223372036854775808.0) ? (int64_t)x : INT64_MIN;
+}
+
+int32_t nearest_int32(double x)
+{
+	return truncate_to_int32(std::nearbyint(x));
+}
+
 int64_t round_to_int(double x)
 {
-	return (int64_t)std::nearbyint(x);
+	return truncate_to_int64(std::nearbyint(x));
 }
+
+namespace {
+
+// An integer, or a real with exactly two decimals, as printf's "%d" and "%.2f"
+// write them in the C locale.
+std::string integer_or_fixed(double real, int32_t nearest, int decimals)
+{
+	char buffer[512];
+	std::to_chars_result r;
+	if ((double)nearest == real)
+		r = std::to_chars(buffer, buffer + sizeof buffer, nearest);
+	else if (decimals < 0)
+		r = std::to_chars(buffer, buffer + sizeof buffer, real, std::chars_format::fixed, 6);
+	else
+		r = std::to_chars(buffer, buffer + sizeof buffer, real, std::chars_format::fixed, decimals);
+	if (r.ec != std::errc())
+		return std::string();
+	return std::string(buffer, r.ptr);
+}
+
+} // namespace
 
 std::string real_to_text(double real)
 {
 	// The nearest integer through the processor's 32-bit conversion, which gives
 	// INT32_MIN for anything outside the range.
-	double nearest = std::nearbyint(real);
-	int32_t i = (nearest >= -2147483648.0 && nearest < 2147483648.0) ? (int32_t)nearest : INT32_MIN;
-	char buffer[512];
-	if ((double)i == real)
-		snprintf(buffer, sizeof buffer, "%d", i);
-	else
-		snprintf(buffer, sizeof buffer, "%.2f", real);
-	return buffer;
+	return integer_or_fixed(real, nearest_int32(real), 2);
+}
+
+std::string value_debug_text(const Value &v)
+{
+	if (v.is_string())
+		return "\"" + std::string(v.text()) + "\"";
+	return integer_or_fixed(v.real(), nearest_int32(v.real()), -1);
 }
 
 std::string value_to_text(const Value &v)

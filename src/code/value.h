@@ -77,6 +77,27 @@ public:
 	// Back to the real 0.
 	void clear() { set_real(0.0); }
 
+	// Hands the owned text block (malloc'ed, null for the empty string) to the
+	// caller and leaves the real 0: the machine moves strings between stack
+	// slots and values without copying.
+	char *release_text()
+	{
+		char *text = m_text;
+		m_text = nullptr;
+		m_kind = VALUE_REAL;
+		m_real = 0.0;
+		return text;
+	}
+	// Becomes the string that owns this malloc'ed NUL-terminated block (null: the
+	// empty string).
+	void adopt_text(char *text)
+	{
+		free_text();
+		m_kind = VALUE_STRING;
+		m_text = text;
+		m_real = 0.0;
+	}
+
 	// A value of another kind number is malformed; only the machine makes one
 	// when it reads a damaged stack slot.
 	static Value malformed(uint32_t kind)
@@ -121,6 +142,17 @@ std::string value_to_text(const Value &v);
 // `real` of a value: the real itself, or the text trimmed of bytes below 33
 // (signed) at both ends and read as a decimal number.
 double value_to_real(const Value &v);
+
+// The print form of diagnostics (variable dumps): a string between double
+// quotes, a real with "%d" when it equals its nearest 32-bit integer, else "%f".
+std::string value_debug_text(const Value &v);
+
+// The processor's truncating conversions: a real outside the target's range
+// (or NaN) gives the smallest integer of the target.
+int32_t truncate_to_int32(double x);
+int64_t truncate_to_int64(double x);
+// The nearest 32-bit integer, ties to even, by the same rule.
+int32_t nearest_int32(double x);
 
 // Round to nearest, ties to even (the rule for reals used as integers).
 int64_t round_to_int(double x);

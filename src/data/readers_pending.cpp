@@ -19,7 +19,6 @@ bool read_rooms(GameData &, const Chunk &, const std::vector<uint32_t> &) { retu
 bool read_texture_pages(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 bool read_textures(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 bool read_code_strings(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_functions(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 
 bool bind_variable_references(GameData &, const Chunk &) { return true; }
 

@@ -1,6 +1,7 @@
 // game_loop.cpp: the frame loop.
 #include "run/run_state.h"
 
+#include "code/errors.h"
 #include "platform/clock.h"
 
 void run_frame(RunState &state)
@@ -15,5 +16,8 @@ void run_frame(RunState &state)
 	}
 	state.frames_run++;
 	if (state.frame_limit >= 0 && state.frames_run >= state.frame_limit)
+		state.running = 0;
+	// An error that aborts the game ends it after the step.
+	if (error_end_requested())
 		state.running = 0;
 }

@@ -1,0 +1,82 @@
+// read_functions.cpp: the FUNC chunk: binds each function name that the
+// bytecode calls to its function id, patching the operand of every call
+// instruction of the name's chain in the loaded file.
+#include <algorithm>
+#include <string>
+
+#include "code/errors.h"
+#include "code/function_table.h"
+#include "data/readers.h"
+
+namespace {
+
+constexpr uint8_t CALL_OPCODE = 0xDA;
+
+struct CodeRange
+{
+	uint64_t start, end; // the bytecode of one code entry
+};
+
+// The bytecode ranges of the code entries, sorted by start.
+std::vector<CodeRange> code_ranges(const GameData &game, const ByteReader &file)
+{
+	std::vector<CodeRange> ranges;
+	for (uint32_t entry : game.code_entries) {
+		if (entry == 0)
+			continue;
+		uint64_t start = (uint64_t)entry + 8;
+		uint32_t length = file.u32((uint64_t)entry + 4);
+		file.check(start, length, "a code entry's bytecode");
+		ranges.push_back({start, start + length});
+	}
+	std::sort(ranges.begin(), ranges.end(), [](const CodeRange &a, const CodeRange &b) { return a.start < b.start; });
+	return ranges;
+}
+
+// True when the 8 bytes of a call instruction and its operand lie inside one
+// code entry's bytecode.
+bool inside_code(const std::vector<CodeRange> &ranges, uint64_t at)
+{
+	auto it = std::upper_bound(ranges.begin(), ranges.end(), at,
+	                           [](uint64_t offset, const CodeRange &r) { return offset < r.start; });
+	if (it == ranges.begin())
+		return false;
+	--it;
+	return at >= it->start && at + 8 <= it->end;
+}
+
+void put_u32(std::vector<uint8_t> &bytes, uint64_t at, uint32_t v)
+{
+	bytes[at] = (uint8_t)v;
+	bytes[at + 1] = (uint8_t)(v >> 8);
+	bytes[at + 2] = (uint8_t)(v >> 16);
+	bytes[at + 3] = (uint8_t)(v >> 24);
+}
+
+} // namespace
+
+bool read_functions(GameData &game, const Chunk &chunk, const std::vector<uint32_t> &)
+{
+	ByteReader file = game.file();
+	if (chunk.size % 12 != 0)
+		throw DataError(chunk.body, "the function list is not a whole number of 12-byte records");
+	std::vector<CodeRange> ranges = code_ranges(game, file);
+	for (uint64_t record = chunk.body; record < chunk.body + chunk.size; record += 12) {
+		std::string name(file.string(file.u32(record)));
+		uint32_t count = file.u32(record + 4);
+		uint64_t at = file.u32(record + 8);
+		int32_t id = function_id(name);
+		if (id < 0)
+			fatal_load_error("Error on load\nUnable to find function " + name + "\n");
+		if ((uint64_t)count > file.size() / 8)
+			throw DataError(record + 4, "the call chain of " + name + " is longer than the file allows");
+		for (uint32_t i = 0; i < count; i++) {
+			if (!inside_code(ranges, at) || file.u8(at + 3) != CALL_OPCODE)
+				throw DataError(at, "the call chain of " + name + " leads outside the calls of the code");
+			uint32_t distance = file.u32(at + 4);
+			put_u32(game.block.bytes, at + 4, (uint32_t)id);
+			at += distance;
+		}
+	}
+	return true;
+}
