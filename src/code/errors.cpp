@@ -2,9 +2,6 @@
 // the running event, showing an error, and the code error messages.
 #include "code/errors.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "common/console.h"
 
 namespace {
@@ -119,9 +116,7 @@ void report_error(std::string_view message, bool fatal)
 void fatal_load_error(std::string_view text)
 {
 	show_error(text, true);
-	fflush(stdout);
-	fflush(stderr);
-	std::exit(1);
+	throw LoadAbort();
 }
 
 const std::string &error_last() { return state().last_error; }

@@ -19,9 +19,14 @@ void report_error(std::string_view message, bool fatal = false);
 void show_error(std::string_view text, bool abort);
 
 // A load error that cannot be continued from (a name of the VARI or FUNC chunk
-// that cannot be bound): shows the text with the abort flag and ends the
-// process with exit code 1.
+// that cannot be bound): shows the text with the abort flag and throws
+// LoadAbort, which the chunk walks turn into a failed load, so that start-up
+// cleans up and the process exits with code 1. Call it only inside a walk.
 [[noreturn]] void fatal_load_error(std::string_view text);
+
+struct LoadAbort
+{
+};
 
 // The context text of a report: "FATAL " when fatal, then the timeline moment or
 // the object event that is running, then the message.
@@ -77,6 +82,7 @@ EventContext &current_event_context();
 // that is not set falls back to the default named beside it.
 struct ErrorHooks
 {
+	// Called with -1 when no event runs.
 	std::string (*object_name)(int32_t object_index) = nullptr;   // "<undefined>"
 	std::string (*event_name)(int32_t type, int32_t number) = nullptr; // "<Unknown Event>"
 	std::string (*timeline_name)(int32_t timeline_index) = nullptr; // "<undefined>"

@@ -1,6 +1,7 @@
 // walk.cpp: the first pass, the main walk and the debug walk.
 #include "data/walk.h"
 
+#include "code/errors.h"
 #include "common/console.h"
 #include "data/chunk.h"
 #include "data/readers.h"
@@ -48,6 +49,10 @@ LoadResult guarded_walk(const ByteReader &file, const char *what, Body body)
 			body(chunk, result);
 			inside = false;
 		});
+	} catch (const LoadAbort &) {
+		// The binding has shown its fatal error already.
+		result.ok = false;
+		result.error.clear();
 	} catch (const DataError &e) {
 		result.ok = false;
 		result.error = std::string("The ") + what + " is damaged: ";

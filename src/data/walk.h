@@ -16,7 +16,9 @@ struct LoadResult
 // program as the variable binding says.
 LoadResult first_pass(GameData &game);
 
-// The main walk: every chunk is reported and handed to its reader.
+// The main walk: every chunk is reported and handed to its reader. A function
+// name of the FUNC chunk that cannot be bound shows its fatal error and fails
+// the load with an empty error text.
 LoadResult main_walk(GameData &game);
 
 // The walk over the debug-information file in game.debug_block.

@@ -149,10 +149,15 @@ TEST_F(Errors, OnlyTheFirstCodeErrorIsKept)
 	EXPECT_EQ(code_error_message(), "Error in expression: c\n position 1: third");
 }
 
-TEST_F(Errors, FatalLoadErrorExitsWithOne)
+TEST_F(Errors, FatalLoadErrorAbortsTheLoad)
 {
-	EXPECT_EXIT(fatal_load_error("Error on load\nUnable to find function f\n"), testing::ExitedWithCode(1),
-	            "Unable to find function f");
+	ConsoleCapture capture;
+	testing::internal::CaptureStderr();
+	EXPECT_THROW(fatal_load_error("Error on load\nUnable to find function f\n"), LoadAbort);
+	std::string err = testing::internal::GetCapturedStderr();
+	EXPECT_NE(err.find("Error on load\r\nUnable to find function f\r\n"), std::string::npos) << err;
+	EXPECT_TRUE(error_aborting());
+	EXPECT_EQ(error_last(), "Error on load\nUnable to find function f\n");
 }
 
 } // namespace

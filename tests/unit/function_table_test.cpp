@@ -9,6 +9,7 @@
 #include "code/arguments.h"
 #include "code/errors.h"
 #include "data/chunk.h"
+#include "data/game_data.h"
 #include "data/readers.h"
 #include "data/walk.h"
 #include "data/writer.h"
@@ -55,12 +56,14 @@ protected:
 		set_script_hooks({find_script, script_name, run_script});
 		set_extension_hooks({find_extension, extension_count});
 		clear_error_state();
+		set_display_errors(false);
 	}
 	void TearDown() override
 	{
 		set_script_hooks({});
 		set_extension_hooks({});
 		clear_error_state();
+		set_display_errors(true);
 	}
 };
 
@@ -200,13 +203,40 @@ TEST_F(Functions, FuncChunkChainsAreChecked)
 	EXPECT_THROW(read_functions(g.game, find_chunk(g.game, "FUNC"), {}), DataError);
 }
 
-TEST_F(Functions, FuncChunkUnknownNameIsFatal)
+TEST_F(Functions, FuncChunkUnknownNameFailsTheLoad)
 {
 	CallGame g;
 	build_call_game(g, "nowhere", 16);
-	Chunk func = find_chunk(g.game, "FUNC");
-	EXPECT_EXIT(read_functions(g.game, func, {}), testing::ExitedWithCode(1),
-	            "Error on load\r\nUnable to find function nowhere");
+	set_display_errors(true);
+	ConsoleCapture capture;
+	testing::internal::CaptureStderr();
+	LoadResult r = main_walk(g.game);
+	std::string err = testing::internal::GetCapturedStderr();
+	EXPECT_FALSE(r.ok);
+	EXPECT_EQ(r.error, "");
+	EXPECT_NE(err.find("Error on load\r\nUnable to find function nowhere\r\n"), std::string::npos) << err;
+	EXPECT_EQ(error_last(), "Error on load\nUnable to find function nowhere\n");
+}
+
+TEST(FunctionBinding, UnknownFunctionEndsTheProgramWithOne)
+{
+	DataFileWriter w;
+	GameHeader h;
+	h.major_version = 8;
+	write_header(w, h, "Calls", "Default");
+	ChunkBuilder &code = w.chunk("CODE");
+	code.u32(1).ref(8);
+	code.string_ref("main").u32(8);
+	code.u32(call_word(0)).u32(0);
+	w.chunk("FUNC").string_ref("no_such_function").u32(1).ref_to(code.index(), 16);
+	TempDir dir;
+	dir.write("calls.win", w.build());
+	ProgramResult r =
+		run_program(ZENTRIX_BIN, {"-game", dir.file("calls.win"), "--headless", "--unpaced", "--frames", "2"});
+	EXPECT_EQ(r.exit_code, 1);
+	EXPECT_NE(r.err.find("Unable to find function no_such_function"), std::string::npos) << r.err;
+	EXPECT_NE(r.out.find("ERROR!!! :: Error on load\nUnable to find function no_such_function\n"), std::string::npos)
+		<< r.out;
 }
 
 } // namespace
