@@ -48,6 +48,13 @@ struct DataBlock
 	bool empty() const { return bytes.empty(); }
 };
 
+// A constant the game defines (OPTN): its name and its value as code text.
+struct UserConstant
+{
+	std::string name;
+	std::string value;
+};
+
 class GameData
 {
 public:
@@ -58,6 +65,7 @@ public:
 
 	bool has_bytecode = false;            // the file carries a CODE chunk
 	std::vector<uint32_t> code_entries;   // CODE: offset of each code entry
+	std::vector<UserConstant> user_constants; // OPTN: the game's constants, in order
 
 	// The debug-information file, when present.
 	DataBlock debug_block;

@@ -2,15 +2,17 @@
 // scripts, timelines, objects, rooms, sounds, graphics).
 #include "data/prepare.h"
 
+#include "code/constants.h"
 #include "common/console.h"
 
 namespace {
+
+bool prepare_constants(GameData &game) { return prepare_user_constants(game); }
 
 // Steps whose modules are not built yet succeed without work; each module puts
 // its own step here as it is built.
 bool prepare_included_files(GameData &) { return true; }
 bool prepare_extensions(GameData &) { return true; }
-bool prepare_constants(GameData &) { return true; }
 bool prepare_scripts(GameData &) { return true; }
 bool prepare_timelines(GameData &) { return true; }
 bool prepare_objects(GameData &) { return true; }

@@ -1,6 +1,7 @@
 // read_header.cpp: the header chunk (GEN8, GEN7, GENL).
 #include "data/readers.h"
 
+#include "code/builtin_variables.h"
 #include "code/function_table.h"
 
 namespace {
@@ -46,6 +47,7 @@ bool read_header(GameData &game, const Chunk &chunk, const std::vector<uint32_t>
 	h.last_instance_id = file.u32(chunk.body + 12);
 	h.last_tile_id = file.u32(chunk.body + 16);
 	h.game_id = file.u32(chunk.body + 20);
+	set_game_identity(h.game_id, h.flags);
 
 	uint64_t order_at = h.major_version >= 8 ? 80 : 36;
 	uint32_t count = file.u32(chunk.body + order_at);

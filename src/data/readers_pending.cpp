@@ -20,8 +20,6 @@ bool read_texture_pages(GameData &, const Chunk &, const std::vector<uint32_t> &
 bool read_textures(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 bool read_code_strings(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 
-bool bind_variable_references(GameData &, const Chunk &) { return true; }
-
 void reset_resources(GameData &game)
 {
 	game.header.room_order.clear();

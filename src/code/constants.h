@@ -1,0 +1,36 @@
+// constants.h: the constants table of game code (names and values, searched by
+// the compiler): the built-in constants, then the game's own constants.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "code/value.h"
+
+class CInstance;
+class GameData;
+
+// The number of built-in constants.
+constexpr int32_t BUILTIN_CONSTANT_COUNT = 313;
+
+// Appends a constant (the built-in ones are registered on first use).
+void add_constant(std::string_view name, const Value &value);
+int32_t constant_count();
+// The index of a name (exact, case-sensitive; the first entry of that name), or -1.
+int32_t find_constant(std::string_view name);
+std::string_view constant_name(int32_t index);
+const Value &constant_value(int32_t index);
+
+// Compiles and runs a constant's value text as an expression with `self` and
+// `other` set to the given instance. The compiler installs the real one; until
+// then a literal number ("12", "-0.5", "$FF"), a quoted text or the name of an
+// earlier constant is understood.
+using ConstantEvaluator = bool (*)(const std::string &code_name, std::string_view text, CInstance *self,
+                                   Value &out);
+void set_constant_evaluator(ConstantEvaluator evaluator);
+
+// The preparation step that defines the game's constants (from the options
+// chunk), after the built-in ones; a constant defined by an earlier game is
+// dropped first. A bad name or value shows its message and fails the step.
+bool prepare_user_constants(const GameData &game);

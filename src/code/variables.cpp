@@ -1,0 +1,291 @@
+// variables.cpp: variable access by instance value, the global store and the
+// locals pool.
+#include "code/variables.h"
+
+#include <memory>
+
+#include "code/variable_names.h"
+#include "common/binary_stream.h"
+#include "world/instance.h"
+
+namespace {
+
+constexpr size_t FLAGS_AT_START = 10000;
+constexpr size_t FLAGS_GROWTH = 1000;
+constexpr int32_t GLOBALS_SAVE_TAG = 700;
+
+struct GlobalState
+{
+	CVariableList store;
+	std::vector<uint8_t> flags = std::vector<uint8_t>(FLAGS_AT_START, 0);
+};
+
+GlobalState &globals()
+{
+	static GlobalState *state = new GlobalState();
+	return *state;
+}
+
+struct LocalsPool
+{
+	std::vector<std::unique_ptr<CVariableList>> lists;
+	int32_t depth = 0;
+};
+
+LocalsPool &locals_pool()
+{
+	static LocalsPool *pool = new LocalsPool();
+	return *pool;
+}
+
+CInstance *first_live_in_room()
+{
+	IInstanceDirectory &dir = instance_directory();
+	int32_t n = dir.room_instance_count();
+	for (int32_t i = 0; i < n; i++) {
+		CInstance *inst = dir.room_instance(i);
+		if (inst && inst->live())
+			return inst;
+	}
+	return nullptr;
+}
+
+// A live instance by id, or null.
+CInstance *live_instance(int32_t id)
+{
+	CInstance *inst = instance_directory().find_instance(id);
+	return inst && inst->live() ? inst : nullptr;
+}
+
+// Writes into every live instance of a list; the list is taken first, because a
+// built-in setter may run events that change the room's lists.
+bool set_each_live(const std::vector<CInstance *> &list, int32_t id, int32_t index, const Value &value)
+{
+	bool result = true;
+	for (CInstance *inst : list)
+		if (inst && inst->live())
+			result = instance_set(inst, id, index, value);
+	return result;
+}
+
+} // namespace
+
+bool instance_get(CInstance *instance, int32_t id, int32_t index, Value &out)
+{
+	if (id >= BUILTIN_VARIABLE_LIMIT) {
+		if (!instance)
+			return false;
+		return instance->variables.get(id, index, out);
+	}
+	const BuiltinVariable *row = builtin_variables().entry(id);
+	if (!row || !row->get)
+		return false;
+	return row->get(instance, index, out);
+}
+
+bool instance_set(CInstance *instance, int32_t id, int32_t index, const Value &value)
+{
+	if (id >= BUILTIN_VARIABLE_LIMIT) {
+		if (!instance)
+			return false;
+		return instance->variables.set(id, index, value);
+	}
+	const BuiltinVariable *row = builtin_variables().entry(id);
+	if (!row || !row->settable || !row->set)
+		return false;
+	return row->set(instance, index, value);
+}
+
+bool get_by_instance_value(const VariableScope &scope, int32_t instance, int32_t id, int32_t index, Value &out)
+{
+	switch (instance) {
+	case INSTANCE_SELF:
+		return instance_get(scope.self, id, index, out);
+	case INSTANCE_OTHER:
+		return instance_get(scope.other, id, index, out);
+	case INSTANCE_ALL: {
+		CInstance *first = first_live_in_room();
+		return first ? instance_get(first, id, index, out) : false;
+	}
+	case INSTANCE_NOONE:
+		out.set_real(0.0);
+		return true;
+	case INSTANCE_GLOBAL:
+		return global_get(id, index, out);
+	case INSTANCE_NOT_SPECIFIED:
+		if (is_declared_global(id))
+			return global_get(id, index, out);
+		return instance_get(scope.self, id, index, out);
+	case INSTANCE_LOCAL:
+		return scope.locals ? scope.locals->get(id, index, out) : false;
+	default:
+		break;
+	}
+	if (instance < 0)
+		return false;
+	if (instance >= INSTANCE_ID_BASE) {
+		CInstance *inst = live_instance(instance);
+		return inst ? instance_get(inst, id, index, out) : false;
+	}
+	IInstanceDirectory &dir = instance_directory();
+	if (!dir.object_exists(instance))
+		return false;
+	CInstance *first = dir.first_live_of_object(instance);
+	return first ? instance_get(first, id, index, out) : false;
+}
+
+bool set_by_instance_value(const VariableScope &scope, int32_t instance, int32_t id, int32_t index,
+                           const Value &value)
+{
+	switch (instance) {
+	case INSTANCE_SELF:
+		return instance_set(scope.self, id, index, value);
+	case INSTANCE_OTHER:
+		return instance_set(scope.other, id, index, value);
+	case INSTANCE_ALL: {
+		IInstanceDirectory &dir = instance_directory();
+		std::vector<CInstance *> list;
+		int32_t n = dir.room_instance_count();
+		list.reserve((size_t)n);
+		for (int32_t i = 0; i < n; i++)
+			list.push_back(dir.room_instance(i));
+		return set_each_live(list, id, index, value);
+	}
+	case INSTANCE_NOONE:
+		return true;
+	case INSTANCE_GLOBAL:
+		return global_set(id, index, value);
+	case INSTANCE_NOT_SPECIFIED:
+		if (is_declared_global(id))
+			return global_set(id, index, value);
+		return instance_set(scope.self, id, index, value);
+	case INSTANCE_LOCAL:
+		return scope.locals ? scope.locals->set(id, index, value) : false;
+	default:
+		break;
+	}
+	if (instance < 0)
+		return false;
+	if (instance >= INSTANCE_ID_BASE) {
+		CInstance *inst = live_instance(instance);
+		return inst ? instance_set(inst, id, index, value) : true;
+	}
+	IInstanceDirectory &dir = instance_directory();
+	if (!dir.object_exists(instance))
+		return true;
+	std::vector<CInstance *> list;
+	dir.object_instances(instance, list);
+	return set_each_live(list, id, index, value);
+}
+
+CVariableList &global_variables()
+{
+	return globals().store;
+}
+
+bool global_get(int32_t id, int32_t index, Value &out)
+{
+	return globals().store.get(id, index, out);
+}
+
+bool global_set(int32_t id, int32_t index, const Value &value)
+{
+	return globals().store.set(id, index, value);
+}
+
+void declare_global(int32_t id)
+{
+	if (id < USER_VARIABLE_BASE)
+		return;
+	GlobalState &g = globals();
+	size_t index = (size_t)(id - USER_VARIABLE_BASE);
+	if (index >= g.flags.size()) {
+		size_t size = g.flags.size();
+		while (size <= index)
+			size += FLAGS_GROWTH;
+		g.flags.resize(size, 0);
+	}
+	g.flags[index] = 1;
+	g.store.declare(id);
+}
+
+bool is_declared_global(int32_t id)
+{
+	if (id < USER_VARIABLE_BASE)
+		return false;
+	const std::vector<uint8_t> &flags = globals().flags;
+	size_t index = (size_t)(id - USER_VARIABLE_BASE);
+	return index < flags.size() && flags[index] != 0;
+}
+
+const std::vector<uint8_t> &global_declaration_flags()
+{
+	return globals().flags;
+}
+
+void reset_global_variables()
+{
+	GlobalState &g = globals();
+	g.store.clear();
+	g.flags.assign(FLAGS_AT_START, 0);
+}
+
+void save_global_variables(StreamWriter &out)
+{
+	GlobalState &g = globals();
+	out.i32(GLOBALS_SAVE_TAG);
+	g.store.save(out);
+	out.i32((int32_t)g.flags.size());
+	for (uint8_t flag : g.flags)
+		out.i32(flag);
+}
+
+bool load_global_variables(StreamReader &in, std::string *error)
+{
+	try {
+		if (in.i32() != GLOBALS_SAVE_TAG)
+			return true;
+		CVariableList store;
+		if (!store.load(in, error))
+			return false;
+		size_t at = in.position();
+		int32_t n = in.i32();
+		if (n < 0)
+			throw DataError(at, "the number of global declarations is negative");
+		in.expect((uint64_t)n, 4, "the global declarations");
+		std::vector<uint8_t> flags((size_t)n);
+		for (uint8_t &flag : flags)
+			flag = in.i32() != 0;
+		GlobalState &g = globals();
+		g.store.copy_from(store);
+		g.flags = std::move(flags);
+		return true;
+	} catch (const DataError &e) {
+		if (error)
+			*error = std::string(e.what()) + " (at byte " + std::to_string(e.offset()) + ")";
+		return false;
+	}
+}
+
+CVariableList &enter_locals()
+{
+	LocalsPool &pool = locals_pool();
+	size_t depth = (size_t)pool.depth++;
+	if (depth >= pool.lists.size())
+		pool.lists.push_back(std::make_unique<CVariableList>());
+	CVariableList &list = *pool.lists[depth];
+	list.clear();
+	return list;
+}
+
+void leave_locals()
+{
+	LocalsPool &pool = locals_pool();
+	if (pool.depth > 0)
+		pool.depth--;
+}
+
+int32_t locals_depth()
+{
+	return locals_pool().depth;
+}

@@ -1,0 +1,135 @@
+// vari_chunk_test.cpp: the first pass binds the variable references of the code
+// through the VARI chunk's chains, and refuses damaged chains.
+#include <gtest/gtest.h>
+
+#include "code/variable_names.h"
+#include "data/chunk.h"
+#include "data/walk.h"
+#include "data/writer.h"
+#include "test_util.h"
+
+namespace {
+
+struct Reference
+{
+	std::string name;
+	uint32_t count;
+	int64_t first; // body offset in the code chunk, or an absolute offset when absolute is set
+	bool absolute = false;
+};
+
+// A header, a code chunk holding `words` after an empty entry list, and a VARI
+// chunk with the given records. Returns the file; `code_body` gets the offset of
+// the code chunk's body.
+std::vector<uint8_t> build(const std::vector<uint32_t> &words, const std::vector<Reference> &refs,
+                           uint64_t &code_body)
+{
+	DataFileWriter w;
+	GameHeader h;
+	h.major_version = 8;
+	write_header(w, h, "Game", "Default");
+	ChunkBuilder &code = w.chunk("CODE");
+	code.u32(0);
+	for (uint32_t word : words)
+		code.u32(word);
+	ChunkBuilder &vari = w.chunk("VARI");
+	for (const Reference &r : refs) {
+		vari.string_ref(r.name);
+		vari.u32(r.count);
+		if (r.absolute)
+			vari.u32((uint32_t)r.first);
+		else
+			vari.ref_to(code.index(), (size_t)r.first);
+	}
+	std::vector<uint8_t> bytes = w.build();
+	// Find the code chunk's body.
+	ByteReader file(bytes);
+	code_body = 0;
+	for_each_chunk(file, [&](const Chunk &c) {
+		if (c.tag == make_tag("CODE"))
+			code_body = c.body;
+	});
+	return bytes;
+}
+
+uint32_t word_at(const GameData &game, uint64_t code_body, size_t body_offset)
+{
+	return game.file().u32(code_body + body_offset);
+}
+
+} // namespace
+
+TEST(VariChunk, ChainsReceiveTheirIds)
+{
+	// Instructions at body offsets 4, 12, 20, 28 (word, operand). Chain of "hp":
+	// 4 -> 20 (distance 16) -> 12 (distance -8). Chain of "x": 28.
+	const uint32_t push = 0xC0000000u | (5u << 16);
+	std::vector<uint32_t> words = {
+		push, 0xA0000000u | 16u,                // 4: flags 31 and 29, distance 16
+		push, 0x40000000u | 0x12345u,           // 12: flag 30, last in chain
+		push, 0x80000000u | (0x1FFFFFF8u),      // 20: flag 31, distance -8
+		push, 0xE0000000u | 0x0ABCDEFu,         // 28: all flags
+	};
+	uint64_t body = 0;
+	GameData game;
+	game.block.bytes = build(words, {{"vari_hp", 3, 4}, {"x", 1, 28}}, body);
+	ConsoleCapture console;
+	LoadResult r = first_pass(game);
+	ASSERT_TRUE(r.ok) << r.error;
+	uint32_t hp = (uint32_t)variable_id("vari_hp");
+	EXPECT_GE(hp, (uint32_t)USER_VARIABLE_BASE);
+	EXPECT_EQ(word_at(game, body, 8), 0xA0000000u | hp);
+	EXPECT_EQ(word_at(game, body, 24), 0x80000000u | hp);
+	EXPECT_EQ(word_at(game, body, 16), 0x40000000u | hp);
+	EXPECT_EQ(word_at(game, body, 32), 0xE0000000u | 0u); // x is built-in variable 0
+	EXPECT_EQ(word_at(game, body, 4), push);             // instruction words stay
+	EXPECT_TRUE(console.text().empty());
+}
+
+TEST(VariChunk, DamagedChainsAreLoadErrors)
+{
+	const uint32_t push = 0xC0000000u;
+	struct Case
+	{
+		const char *what;
+		std::vector<uint32_t> words;
+		Reference ref;
+	};
+	const Case cases[] = {
+		{"first beyond the file", {push, 0}, {"vari_a", 1, 0x7FFFFFF0, true}},
+		{"outside the code chunk", {push, 0}, {"vari_a", 1, 0, true}},
+		{"operand past the code chunk", {push, 0}, {"vari_a", 1, 4 + 4}},
+		{"next beyond the file", {push, 0x00FFFFFFu}, {"vari_a", 2, 4}},
+		{"next before the file", {push, 0x10000000u}, {"vari_a", 2, 4}},
+		{"more references than the file can hold", {push, 0}, {"vari_a", 0xFFFFFFFFu, 4}},
+	};
+	for (const Case &c : cases) {
+		uint64_t body = 0;
+		GameData game;
+		game.block.bytes = build(c.words, {c.ref}, body);
+		LoadResult r = first_pass(game);
+		EXPECT_FALSE(r.ok) << c.what;
+		EXPECT_NE(r.error.find("VARI"), std::string::npos) << c.what << ": " << r.error;
+	}
+}
+
+TEST(VariChunk, ANameWithoutAnIdEndsLoading)
+{
+	uint64_t body = 0;
+	GameData game;
+	game.block.bytes = build({0xC0000000u, 0}, {{"", 1, 4}}, body);
+	ConsoleCapture console;
+	LoadResult r = first_pass(game);
+	EXPECT_FALSE(r.ok);
+	EXPECT_NE(console.text().find("Error on load\nUnable to find variable \n"), std::string::npos);
+}
+
+TEST(VariChunk, TheProgramExitsWithCodeOne)
+{
+	uint64_t body = 0;
+	TempDir dir;
+	dir.write("bad.win", build({0xC0000000u, 0}, {{"", 1, 4}}, body));
+	ProgramResult run = run_program(ZENTRIX_BIN, {"--headless", "-game", dir.file("bad.win")});
+	EXPECT_EQ(run.exit_code, 1);
+	EXPECT_NE(run.err.find("Unable to find variable"), std::string::npos) << run.err;
+}
