@@ -4,8 +4,6 @@
 // CBuiltinVariableTable::attach.
 #include "code/builtin_variables.h"
 
-#include <cmath>
-
 #include "code/builtin_variable_routines.h"
 
 using namespace builtin_rows;
@@ -153,12 +151,4 @@ void perform_other_event_for_all(int32_t number)
 {
 	if (g_performer)
 		g_performer(number);
-}
-
-int32_t real_to_int32(double real)
-{
-	double r = std::nearbyint(real);
-	if (!(r >= -2147483648.0 && r < 2147483648.0))
-		return INT32_MIN;
-	return (int32_t)r;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "code/value.h"
 #include "code/variable_names.h"
 
 // Values kept for game code and the saved-game format.
@@ -45,8 +46,7 @@ inline int32_t builtin_element(int32_t index, int32_t count)
 	return index >= 0 && index < count ? index : 0;
 }
 
-// Storage conversions of the rows: a real rounded to a 32-bit integer (ties to
-// even; NaN and values outside the range give INT32_MIN, as the processor's
-// conversion does) and narrowed to a float.
-int32_t real_to_int32(double real);
+// Storage conversions of the rows: integer fields take nearest_int32 of the
+// real (ties to even; INT32_MIN outside the range), float fields the real
+// narrowed to a float.
 inline float real_to_float(double real) { return (float)real; }

@@ -10,7 +10,7 @@
 #include "code/arguments.h"
 #include "code/builtin_variable_routines.h"
 #include "code/builtin_variables.h"
-#include "code/error_state_access.h"
+#include "code/errors.h"
 #include "common/console.h"
 #include "common/paths.h"
 #include "world/instance.h"
@@ -38,7 +38,7 @@ bool put_text(Value &out, std::string_view text)
 // Flags that are true when the rounded value exceeds 0.5.
 bool rounded_flag(const Value &v)
 {
-	return real_to_int32(v.real()) > 0;
+	return nearest_int32(v.real()) > 0;
 }
 
 std::tm local_now()
@@ -113,7 +113,7 @@ bool get_transition_kind(CInstance *, int32_t, Value &out) { return put(out, gam
 bool set_transition_kind(CInstance *, int32_t, const Value &v)
 {
 	GameValues &g = game_values();
-	g.transition_kind = real_to_int32(v.real());
+	g.transition_kind = nearest_int32(v.real());
 	dbg_console().Output("BUG: Room transitions don't function well - setting to 0 - look at Variable_BuiltIn "
 	                     "SV_TransitionKind() .\n");
 	g.transition_kind = 0;
@@ -124,7 +124,7 @@ bool get_score(CInstance *, int32_t, Value &out) { return put(out, game_values()
 
 bool set_score(CInstance *, int32_t, const Value &v)
 {
-	game_values().score = real_to_int32(v.real());
+	game_values().score = nearest_int32(v.real());
 	return true;
 }
 
@@ -134,7 +134,7 @@ bool set_lives(CInstance *, int32_t, const Value &v)
 {
 	GameValues &g = game_values();
 	int32_t old = g.lives;
-	g.lives = real_to_int32(v.real());
+	g.lives = nearest_int32(v.real());
 	if (old >= 1 && g.lives <= 0)
 		perform_other_event_for_all(EVENT_NO_MORE_LIVES);
 	return true;
@@ -189,7 +189,7 @@ bool get_cursor_sprite(CInstance *, int32_t, Value &out) { return put(out, game_
 
 bool set_cursor_sprite(CInstance *, int32_t, const Value &v)
 {
-	game_values().cursor_sprite = real_to_int32(v.real());
+	game_values().cursor_sprite = nearest_int32(v.real());
 	return true;
 }
 

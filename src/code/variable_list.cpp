@@ -5,9 +5,6 @@
 // destroying instances does not allocate per variable.
 #include "code/variable_list.h"
 
-#include <cmath>
-#include <cstdio>
-
 namespace {
 
 constexpr size_t LINEAR_LIMIT = 8;   // up to this many variables, a plain scan
@@ -195,18 +192,4 @@ void CVariableList::copy_from(const CVariableList &other)
 		m_vars.push_back(v);
 	m_index = other.m_index;
 	m_mask = other.m_mask;
-}
-
-std::string value_diagnostic_text(const Value &v)
-{
-	if (v.is_string())
-		return "\"" + std::string(v.text()) + "\"";
-	double r = v.real();
-	double nearest = std::nearbyint(r);
-	char buffer[512];
-	if (nearest == r && nearest >= -2147483648.0 && nearest < 2147483648.0)
-		snprintf(buffer, sizeof buffer, "%d", (int32_t)nearest);
-	else
-		snprintf(buffer, sizeof buffer, "%f", r);
-	return buffer;
 }

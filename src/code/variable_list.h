@@ -103,7 +103,3 @@ void set_variable_index_out_of_range(bool flag);
 // giving the real 0 (off by default; the options reader sets it).
 void set_unset_variable_read_fails(bool fails);
 bool unset_variable_read_fails();
-
-// A value as the diagnostics print it: a string in double quotes, a real with
-// "%d" when it equals its nearest integer, else "%f".
-std::string value_diagnostic_text(const Value &v);

@@ -76,7 +76,7 @@ void CVariableList::dump(std::string &out) const
 		out += variable_name(v.id);
 		if (v.rows.empty()) {
 			out += " = ";
-			out += value_diagnostic_text(v.value);
+			out += value_debug_text(v.value);
 		} else {
 			out += " = { ";
 			for (const std::vector<Value> &row : v.rows) {
@@ -84,7 +84,7 @@ void CVariableList::dump(std::string &out) const
 				for (size_t i = 0; i < row.size(); i++) {
 					if (i > 0)
 						out += " ,";
-					out += value_diagnostic_text(row[i]);
+					out += value_debug_text(row[i]);
 				}
 				out += "},  ";
 			}

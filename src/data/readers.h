@@ -22,8 +22,9 @@ void read_header_early(GameData &game, const Chunk &chunk);
 // list of code entries.
 void read_code_entries(GameData &game, const Chunk &chunk);
 
-// First pass, VARI: binds the variable references of the code. Returns false when
-// a name is unknown (the caller ends the program).
+// First pass, VARI: binds the variable references of the code. A name without an
+// id shows the load error and ends the process with exit code 1; a chain that
+// leaves the code's bytecode throws DataError.
 bool bind_variable_references(GameData &game, const Chunk &chunk);
 
 // The main walk's start: every resource list emptied and the options set back to

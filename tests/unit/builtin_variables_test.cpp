@@ -4,7 +4,7 @@
 
 #include "code/arguments.h"
 #include "code/builtin_variables.h"
-#include "code/error_state_access.h"
+#include "code/errors.h"
 #include "code/variables.h"
 #include "test_util.h"
 #include "world/instance.h"

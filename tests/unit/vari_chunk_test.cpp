@@ -18,9 +18,13 @@ struct Reference
 	bool absolute = false;
 };
 
-// A header, a code chunk holding `words` after an empty entry list, and a VARI
-// chunk with the given records. Returns the file; `code_body` gets the offset of
-// the code chunk's body.
+// The instruction words start at this offset of the code chunk's body: after
+// the entry list (one entry) and the entry's name and length.
+constexpr int64_t W = 16;
+
+// A header, a code chunk with one entry holding `words`, and a VARI chunk with
+// the given records. Returns the file; `code_body` gets the offset of the code
+// chunk's body.
 std::vector<uint8_t> build(const std::vector<uint32_t> &words, const std::vector<Reference> &refs,
                            uint64_t &code_body)
 {
@@ -29,7 +33,10 @@ std::vector<uint8_t> build(const std::vector<uint32_t> &words, const std::vector
 	h.major_version = 8;
 	write_header(w, h, "Game", "Default");
 	ChunkBuilder &code = w.chunk("CODE");
-	code.u32(0);
+	code.u32(1);
+	code.ref(8);
+	code.string_ref("test_code");
+	code.u32((uint32_t)(words.size() * 4));
 	for (uint32_t word : words)
 		code.u32(word);
 	ChunkBuilder &vari = w.chunk("VARI");
@@ -61,8 +68,8 @@ uint32_t word_at(const GameData &game, uint64_t code_body, size_t body_offset)
 
 TEST(VariChunk, ChainsReceiveTheirIds)
 {
-	// Instructions at body offsets 4, 12, 20, 28 (word, operand). Chain of "hp":
-	// 4 -> 20 (distance 16) -> 12 (distance -8). Chain of "x": 28.
+	// Instructions at W, W + 8, W + 16, W + 24 (word, operand). Chain of "hp":
+	// W -> W + 16 (distance 16) -> W + 8 (distance -8). Chain of "x": W + 24.
 	const uint32_t push = 0xC0000000u | (5u << 16);
 	std::vector<uint32_t> words = {
 		push, 0xA0000000u | 16u,                // 4: flags 31 and 29, distance 16
@@ -72,17 +79,17 @@ TEST(VariChunk, ChainsReceiveTheirIds)
 	};
 	uint64_t body = 0;
 	GameData game;
-	game.block.bytes = build(words, {{"vari_hp", 3, 4}, {"x", 1, 28}}, body);
+	game.block.bytes = build(words, {{"vari_hp", 3, W}, {"x", 1, W + 24}}, body);
 	ConsoleCapture console;
 	LoadResult r = first_pass(game);
 	ASSERT_TRUE(r.ok) << r.error;
 	uint32_t hp = (uint32_t)variable_id("vari_hp");
 	EXPECT_GE(hp, (uint32_t)USER_VARIABLE_BASE);
-	EXPECT_EQ(word_at(game, body, 8), 0xA0000000u | hp);
-	EXPECT_EQ(word_at(game, body, 24), 0x80000000u | hp);
-	EXPECT_EQ(word_at(game, body, 16), 0x40000000u | hp);
-	EXPECT_EQ(word_at(game, body, 32), 0xE0000000u | 0u); // x is built-in variable 0
-	EXPECT_EQ(word_at(game, body, 4), push);             // instruction words stay
+	EXPECT_EQ(word_at(game, body, W + 4), 0xA0000000u | hp);
+	EXPECT_EQ(word_at(game, body, W + 20), 0x80000000u | hp);
+	EXPECT_EQ(word_at(game, body, W + 12), 0x40000000u | hp);
+	EXPECT_EQ(word_at(game, body, W + 28), 0xE0000000u | 0u); // x is built-in variable 0
+	EXPECT_EQ(word_at(game, body, W), push);                  // instruction words stay
 	EXPECT_TRUE(console.text().empty());
 }
 
@@ -97,11 +104,12 @@ TEST(VariChunk, DamagedChainsAreLoadErrors)
 	};
 	const Case cases[] = {
 		{"first beyond the file", {push, 0}, {"vari_a", 1, 0x7FFFFFF0, true}},
-		{"outside the code chunk", {push, 0}, {"vari_a", 1, 0, true}},
-		{"operand past the code chunk", {push, 0}, {"vari_a", 1, 4 + 4}},
-		{"next beyond the file", {push, 0x00FFFFFFu}, {"vari_a", 2, 4}},
-		{"next before the file", {push, 0x10000000u}, {"vari_a", 2, 4}},
-		{"more references than the file can hold", {push, 0}, {"vari_a", 0xFFFFFFFFu, 4}},
+		{"outside the code", {push, 0}, {"vari_a", 1, 0, true}},
+		{"the entry list, not bytecode", {push, 0}, {"vari_a", 1, 0}},
+		{"operand past the bytecode", {push, 0}, {"vari_a", 1, W + 4}},
+		{"next beyond the file", {push, 0x00FFFFFFu}, {"vari_a", 2, W}},
+		{"next before the file", {push, 0x10000000u}, {"vari_a", 2, W}},
+		{"more references than the file can hold", {push, 0}, {"vari_a", 0xFFFFFFFFu, W}},
 	};
 	for (const Case &c : cases) {
 		uint64_t body = 0;
@@ -113,23 +121,13 @@ TEST(VariChunk, DamagedChainsAreLoadErrors)
 	}
 }
 
-TEST(VariChunk, ANameWithoutAnIdEndsLoading)
-{
-	uint64_t body = 0;
-	GameData game;
-	game.block.bytes = build({0xC0000000u, 0}, {{"", 1, 4}}, body);
-	ConsoleCapture console;
-	LoadResult r = first_pass(game);
-	EXPECT_FALSE(r.ok);
-	EXPECT_NE(console.text().find("Error on load\nUnable to find variable \n"), std::string::npos);
-}
-
-TEST(VariChunk, TheProgramExitsWithCodeOne)
+TEST(VariChunk, ANameWithoutAnIdEndsTheProgramWithCodeOne)
 {
 	uint64_t body = 0;
 	TempDir dir;
-	dir.write("bad.win", build({0xC0000000u, 0}, {{"", 1, 4}}, body));
+	dir.write("bad.win", build({0xC0000000u, 0}, {{"", 1, W}}, body));
 	ProgramResult run = run_program(ZENTRIX_BIN, {"--headless", "-game", dir.file("bad.win")});
 	EXPECT_EQ(run.exit_code, 1);
-	EXPECT_NE(run.err.find("Unable to find variable"), std::string::npos) << run.err;
+	EXPECT_NE((run.out + run.err).find("ERROR!!! :: Error on load\nUnable to find variable \n"), std::string::npos)
+		<< run.out << run.err;
 }
