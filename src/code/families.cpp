@@ -14,6 +14,10 @@ void register_builtin_families()
 	// game functions: motion, collision, instances
 	// mathematics and strings
 	register_value_functions();
+	register_random_functions();
+	register_math_functions();
+	register_string_functions();
+	register_hash_functions();
 	// graphics: drawing, display, window
 	// drag-and-drop actions
 	// files

@@ -4,3 +4,8 @@
 
 void register_value_functions();  // mathematics and strings: real, string, chr, ord...
 void register_script_functions(); // miscellaneous: script_execute
+// mathematics and strings
+void register_math_functions();
+void register_random_functions();
+void register_string_functions();
+void register_hash_functions();

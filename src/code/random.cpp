@@ -1,10 +1,16 @@
-// random.cpp: the game's random generator.
+// random.cpp: the game's random generator and the random numbers built on it.
 #include "code/random.h"
+
+#include <chrono>
+#include <cmath>
 
 namespace {
 
 uint32_t g_state = 2101988;
 uint32_t g_seed = 2101988;
+
+// A draw as the fraction r / 32768, which a 32-bit float holds exactly.
+double draw_fraction() { return (double)((float)random_draw() / 32768.0f); }
 
 } // namespace
 
@@ -15,6 +21,21 @@ void random_set_seed(uint32_t seed)
 }
 
 uint32_t random_get_seed() { return g_seed; }
+
+uint32_t random_seed_from_time(uint64_t t)
+{
+	uint32_t sum = (uint32_t)t + (uint32_t)(t >> 32);
+	return sum ^ (uint32_t)((t >> 16) & 0xFFFF) ^ (uint32_t)((t & 0xFFFF) << 16);
+}
+
+uint32_t randomize()
+{
+	auto ticks = std::chrono::steady_clock::now().time_since_epoch();
+	uint64_t t = (uint64_t)std::chrono::duration_cast<std::chrono::nanoseconds>(ticks).count();
+	uint32_t seed = random_seed_from_time(t);
+	random_set_seed(seed);
+	return seed;
+}
 
 int random_draw()
 {
@@ -28,4 +49,36 @@ int random_index_below(int n)
 	if (f >= 1.0f)
 		f = 0.9999f;
 	return (int)((float)n * f);
+}
+
+double random_real(double x)
+{
+	if (x == 0)
+		return 0.0;
+	double r1 = draw_fraction();
+	double v = random_draw() + r1;
+	if (std::fabs(x) > 32768.0)
+		return v / 32768.0 * x;
+	if (x < 0)
+		v = -v;
+	return std::fmod(v, x);
+}
+
+double random_real_range(double a, double b)
+{
+	return draw_fraction() * std::fabs(a - b) + std::fmin(a, b);
+}
+
+double random_integer(double n)
+{
+	double m = std::trunc(n);
+	double count = m < 0 ? m - 1 : m + 1;
+	return std::trunc(draw_fraction() * count);
+}
+
+double random_integer_range(double a, double b)
+{
+	double lo = std::trunc(std::fmin(a, b));
+	double hi = std::trunc(std::fmax(a, b));
+	return lo + std::trunc(draw_fraction() * (hi - lo + 1));
 }
