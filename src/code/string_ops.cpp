@@ -68,7 +68,9 @@ int64_t text_pos(std::string_view sub, std::string_view s)
 	size_t at = s.find(sub);
 	if (at == std::string_view::npos)
 		return 0;
-	return (int64_t)utf8_count_before(s, at) + 1;
+	// The position of the character holding the match's first byte (a sub that
+	// starts with a continuation byte can match inside a character).
+	return (int64_t)utf8_count_before(s, at + 1);
 }
 
 int64_t text_count(std::string_view sub, std::string_view s)
