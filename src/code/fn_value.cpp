@@ -4,6 +4,7 @@
 
 #include "code/families.h"
 #include "code/function_table.h"
+#include "code/utf8_text.h"
 #include "code/value.h"
 
 namespace {
@@ -36,23 +37,6 @@ void fn_is_string(Value &result, CInstance *, CInstance *, int argc, const Value
 	result.set_real(args[0].kind() == VALUE_STRING ? 1 : 0);
 }
 
-// The UTF-8 encoding of a code point of at most 16 bits (1 to 3 bytes).
-std::string utf8_of(uint32_t code)
-{
-	std::string out;
-	if (code < 0x80) {
-		out += (char)code;
-	} else if (code < 0x800) {
-		out += (char)(0xC0 | (code >> 6));
-		out += (char)(0x80 | (code & 0x3F));
-	} else {
-		out += (char)(0xE0 | (code >> 12));
-		out += (char)(0x80 | ((code >> 6) & 0x3F));
-		out += (char)(0x80 | (code & 0x3F));
-	}
-	return out;
-}
-
 // chr(n): the character of code n, rounded; codes are 16 bits, so higher bits
 // are dropped. chr(0) is the empty string (strings cannot hold a NUL byte).
 void fn_chr(Value &result, CInstance *, CInstance *, int argc, const Value *args)
@@ -60,7 +44,7 @@ void fn_chr(Value &result, CInstance *, CInstance *, int argc, const Value *args
 	if (argc < 1)
 		return;
 	uint32_t code = (uint32_t)(uint64_t)round_to_int(args[0].real()) & 0xFFFF;
-	result.set_string(utf8_of(code));
+	result.set_string(utf8_encode(code));
 }
 
 // ord(s): the first byte of s, 0 for the empty string.
