@@ -10,7 +10,6 @@ namespace {
 constexpr size_t LINEAR_LIMIT = 8;   // up to this many variables, a plain scan
 constexpr size_t POOL_LIMIT = 1024;  // variable arrays kept for reuse
 
-bool g_out_of_range = false;
 bool g_unset_read_fails = false;
 
 // Never destroyed, so that stores that outlive static destruction can still
@@ -19,12 +18,6 @@ std::vector<std::vector<CVariable>> &spare_arrays()
 {
 	static auto *pool = new std::vector<std::vector<CVariable>>();
 	return *pool;
-}
-
-uint32_t hash_id(int32_t id)
-{
-	uint32_t h = (uint32_t)id * 0x9E3779B1u;
-	return h ^ (h >> 15);
 }
 
 // Row and column of a non-zero index; both are negative-safe (truncation).
@@ -36,8 +29,7 @@ void split_index(int32_t index, int32_t &row, int32_t &column)
 
 } // namespace
 
-bool variable_index_out_of_range() { return g_out_of_range; }
-void set_variable_index_out_of_range(bool flag) { g_out_of_range = flag; }
+bool g_variable_index_out_of_range = false;
 void set_unset_variable_read_fails(bool fails) { g_unset_read_fails = fails; }
 bool unset_variable_read_fails() { return g_unset_read_fails; }
 
@@ -49,23 +41,6 @@ CVariableList::~CVariableList()
 	if (pool.size() < POOL_LIMIT) {
 		m_vars.clear();
 		pool.push_back(std::move(m_vars));
-	}
-}
-
-CVariable *CVariableList::find_slot(int32_t id)
-{
-	if (m_index.empty()) {
-		for (CVariable &v : m_vars)
-			if (v.id == id)
-				return &v;
-		return nullptr;
-	}
-	for (uint32_t pos = hash_id(id) & m_mask;; pos = (pos + 1) & m_mask) {
-		uint32_t slot = m_index[pos];
-		if (slot == 0)
-			return nullptr;
-		if (m_vars[slot - 1].id == id)
-			return &m_vars[slot - 1];
 	}
 }
 
@@ -118,9 +93,9 @@ CVariable &CVariableList::find_or_add(int32_t id)
 	return append(id);
 }
 
-bool CVariableList::get(int32_t id, int32_t index, Value &out) const
+bool CVariableList::get_slow(int32_t id, int32_t index, Value &out) const
 {
-	g_out_of_range = false;
+	g_variable_index_out_of_range = false;
 	const CVariable *v = find(id);
 	if (!v) {
 		if (g_unset_read_fails)
@@ -138,14 +113,14 @@ bool CVariableList::get(int32_t id, int32_t index, Value &out) const
 		out = v->rows[row][column];
 		return true;
 	}
-	g_out_of_range = true;
+	g_variable_index_out_of_range = true;
 	out.set_real(0.0);
 	return false;
 }
 
-bool CVariableList::set(int32_t id, int32_t index, const Value &value)
+bool CVariableList::set_slow(int32_t id, int32_t index, const Value &value)
 {
-	g_out_of_range = false;
+	g_variable_index_out_of_range = false;
 	CVariable &v = find_or_add(id);
 	if (index == 0) {
 		v.value = value;
@@ -156,7 +131,7 @@ bool CVariableList::set(int32_t id, int32_t index, const Value &value)
 	// A negative place fails before anything grows, so a failed write leaves
 	// the array as it was.
 	if (row < 0 || column < 0) {
-		g_out_of_range = true;
+		g_variable_index_out_of_range = true;
 		return false;
 	}
 	if ((size_t)row >= v.rows.size())

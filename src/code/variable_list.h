@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "code/value.h"
@@ -20,6 +21,12 @@ constexpr int32_t USER_VARIABLE_BASE = 100000;
 constexpr int32_t ARRAY_ROW_SIZE = 32000;
 // Versions of the saved form: 442 is written; 440 and 441 are read too.
 constexpr int32_t VARIABLES_SAVE_VERSION = 442;
+
+// Set by the last get or set that met an index outside the array; cleared by
+// every get and set.
+extern bool g_variable_index_out_of_range;
+inline bool variable_index_out_of_range() { return g_variable_index_out_of_range; }
+inline void set_variable_index_out_of_range(bool flag) { g_variable_index_out_of_range = flag; }
 
 // One variable of a store: its plain value (which is also array element 0) and
 // its rows. Rows are ragged: each keeps its own length.
@@ -52,11 +59,41 @@ public:
 	// Reads element `index` (0: the plain value) into out. A missing variable
 	// reads the real 0, or fails when reading unset variables is an error; an
 	// index outside the array fails with the out-of-range flag set.
-	bool get(int32_t id, int32_t index, Value &out) const;
+	bool get(int32_t id, int32_t index, Value &out) const
+	{
+		// The common case inline: a present variable read whole.
+		const CVariable *v = index == 0 ? find(id) : nullptr;
+		if (v) {
+			set_variable_index_out_of_range(false);
+			out = v->value;
+			return true;
+		}
+		return get_slow(id, index, out);
+	}
 	// Writes element `index`, creating the variable and growing its rows as
 	// needed. A negative row or column fails with the out-of-range flag set and
 	// stores nothing.
-	bool set(int32_t id, int32_t index, const Value &v);
+	bool set(int32_t id, int32_t index, const Value &value)
+	{
+		CVariable *v = index == 0 ? find(id) : nullptr;
+		if (v) {
+			set_variable_index_out_of_range(false);
+			v->value = value;
+			return true;
+		}
+		return set_slow(id, index, value);
+	}
+	// The same, taking the value over (the machine stores what it pops).
+	bool set(int32_t id, int32_t index, Value &&value)
+	{
+		CVariable *v = index == 0 ? find(id) : nullptr;
+		if (v) {
+			set_variable_index_out_of_range(false);
+			v->value = std::move(value);
+			return true;
+		}
+		return set_slow(id, index, value);
+	}
 	// Adds the variable with the real 0 when it is not present.
 	void declare(int32_t id);
 	// The variable, created with the real 0 when absent.
@@ -85,7 +122,29 @@ public:
 	bool load(StreamReader &in, std::string *error = nullptr);
 
 private:
-	CVariable *find_slot(int32_t id);
+	bool get_slow(int32_t id, int32_t index, Value &out) const;
+	bool set_slow(int32_t id, int32_t index, const Value &value);
+	static uint32_t hash_id(int32_t id)
+	{
+		uint32_t h = (uint32_t)id * 0x9E3779B1u;
+		return h ^ (h >> 15);
+	}
+	CVariable *find_slot(int32_t id)
+	{
+		if (m_index.empty()) {
+			for (CVariable &v : m_vars)
+				if (v.id == id)
+					return &v;
+			return nullptr;
+		}
+		for (uint32_t pos = hash_id(id) & m_mask;; pos = (pos + 1) & m_mask) {
+			uint32_t slot = m_index[pos];
+			if (slot == 0)
+				return nullptr;
+			if (m_vars[slot - 1].id == id)
+				return &m_vars[slot - 1];
+		}
+	}
 	CVariable &append(int32_t id);
 	void rebuild_index();
 
@@ -94,10 +153,6 @@ private:
 	uint32_t m_mask = 0;            // m_index.size() - 1 when the index is in use
 };
 
-// Set by the last get or set that met an index outside the array; cleared by
-// every get and set.
-bool variable_index_out_of_range();
-void set_variable_index_out_of_range(bool flag);
 
 // The game option that makes reading a never-set variable an error instead of
 // giving the real 0 (off by default; the options reader sets it).
