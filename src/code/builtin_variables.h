@@ -50,3 +50,8 @@ inline int32_t builtin_element(int32_t index, int32_t count)
 // real (ties to even; INT32_MIN outside the range), float fields the real
 // narrowed to a float.
 inline float real_to_float(double real) { return (float)real; }
+// `solid`, `visible`: true when the value, narrowed to a float and rounded, is not 0.
+inline bool flag_not_zero(const Value &v) { return nearest_int32((float)v.real()) != 0; }
+// `room_persistent`, `timeline_running`, `view_visible`, `background_visible`,
+// `show_score`: true when the rounded value exceeds 0.5.
+inline bool flag_rounded(const Value &v) { return nearest_int32(v.real()) > 0; }

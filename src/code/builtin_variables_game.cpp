@@ -35,12 +35,6 @@ bool put_text(Value &out, std::string_view text)
 	return true;
 }
 
-// Flags that are true when the rounded value exceeds 0.5.
-bool rounded_flag(const Value &v)
-{
-	return nearest_int32(v.real()) > 0;
-}
-
 std::tm local_now()
 {
 	std::time_t now = std::time(nullptr);
@@ -199,19 +193,19 @@ bool get_show_health(CInstance *, int32_t, Value &out) { return put(out, game_va
 
 bool set_show_score(CInstance *, int32_t, const Value &v)
 {
-	game_values().show_score = rounded_flag(v);
+	game_values().show_score = flag_rounded(v);
 	return true;
 }
 
 bool set_show_lives(CInstance *, int32_t, const Value &v)
 {
-	game_values().show_lives = rounded_flag(v);
+	game_values().show_lives = flag_rounded(v);
 	return true;
 }
 
 bool set_show_health(CInstance *, int32_t, const Value &v)
 {
-	game_values().show_health = rounded_flag(v);
+	game_values().show_health = flag_rounded(v);
 	return true;
 }
 

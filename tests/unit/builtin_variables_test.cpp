@@ -201,6 +201,26 @@ TEST(BuiltinVariables, GameValues)
 	game_values() = fresh;
 }
 
+TEST(BuiltinVariables, FlagConversions)
+{
+	struct Case
+	{
+		double v;
+		bool not_zero, rounded;
+	};
+	const Case cases[] = {
+		{0.4, false, false}, {0.6, true, true}, {-0.6, true, false}, {-1, true, false},
+		{0.5, false, false}, {1.5, true, true}, {2.5, true, true},
+	};
+	for (const Case &c : cases) {
+		EXPECT_EQ(flag_not_zero(Value(c.v)), c.not_zero) << c.v;
+		EXPECT_EQ(flag_rounded(Value(c.v)), c.rounded) << c.v;
+	}
+	EXPECT_EQ(builtin_element(12, 12), 0); // alarm 12 addresses alarm 0
+	EXPECT_EQ(builtin_element(-1, 16), 0);
+	EXPECT_EQ(builtin_element(7, 8), 7);
+}
+
 TEST(BuiltinVariables, ErrorState)
 {
 	write("error_occurred", Value(0.5));
