@@ -1,0 +1,1 @@
+x = 'single' + "double"; y = other.a.b[0]; z = -(1 + 2) * .5
