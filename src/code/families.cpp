@@ -26,6 +26,7 @@ void register_builtin_families()
 	// Direct3D
 	// particles
 	// miscellaneous: running code, external calls, events, variables
+	register_execute_functions();
 	register_script_functions();
 	// data structures
 	// sound

@@ -3,6 +3,7 @@
 #pragma once
 
 void register_value_functions();  // mathematics and strings: real, string, chr, ord...
+void register_execute_functions(); // miscellaneous: execute_string, execute_file
 void register_script_functions(); // miscellaneous: script_execute
 // mathematics and strings
 void register_math_functions();

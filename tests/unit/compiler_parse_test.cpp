@@ -52,7 +52,7 @@ TEST(CompilerParse, PrecedenceLevels)
 		{"-3 - -2", "(-3 - -2)"},
 		{"$1F + .5", "(31 + 0.500000)"},
 		{"'it''s' + \"x\"", "ERROR"},
-		{"other.a.b[1, 2]", "-2.a.b[1,2]"},
+		{"other.a.b[1, 2]", "other.a.b[1,2]"},
 	};
 	for (const Case &c : cases) {
 		std::string got = dump_program(c.source, COMPILE_EXPRESSION);

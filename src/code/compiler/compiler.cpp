@@ -28,7 +28,7 @@ bool compile_tree(CodeTree &tree, std::string_view source, std::string_view name
 	NodePtr root = expression ? parser.whole_expression() : parser.program();
 	if (!root)
 		return false;
-	if (!resolve_names(*root, tree.source, expression))
+	if (!resolve_names(root, tree.source, expression))
 		return false;
 	if (!expression)
 		tree.kind = TREE_PROGRAM;

@@ -42,7 +42,9 @@ void expression(std::string &out, const Node &n)
 {
 	switch (n.kind) {
 	case NODE_CONSTANT:
-		if (n.value.is_string())
+		if (!n.name.empty())
+			out += n.name; // a named constant
+		else if (n.value.is_string())
 			out += "\"" + std::string(n.value.text()) + "\"";
 		else
 			out += value_debug_text(n.value);

@@ -74,11 +74,15 @@ public:
 			Token t;
 			t.position = (int32_t)m_pos;
 			if (m_pos >= m_src.size()) {
+				// The end marker sits right after the last token, so that an
+				// error there names the line where the code stops.
+				t.position = (int32_t)m_last_end;
 				out.push_back(std::move(t));
 				return true;
 			}
 			if (!next(t))
 				return false;
+			m_last_end = m_pos;
 			out.push_back(std::move(t));
 		}
 	}
@@ -198,6 +202,7 @@ private:
 	std::string_view m_src;
 	bool m_expression;
 	size_t m_pos = 0;
+	size_t m_last_end = 0;
 };
 
 } // namespace

@@ -7,4 +7,4 @@
 #include "code/compiler/tree.h"
 
 // False (code error recorded) when a declaration names a built-in variable.
-bool resolve_names(Node &root, std::string_view source, bool expression);
+bool resolve_names(NodePtr &root, std::string_view source, bool expression);

@@ -45,6 +45,7 @@ struct Node
 	int32_t position = 0; // byte offset of the node's first token
 	int32_t height = 1;   // 1 + the greatest height of the nodes below
 	int32_t id = -1;      // variable id or function id
+	int32_t scope = -6;   // a variable without instance: -6 (self or globalvar), -7 (declared var)
 	Value value;
 	std::string name;
 	std::unique_ptr<Node> instance;
