@@ -2,12 +2,18 @@
 // scripts, timelines, objects, rooms, sounds, graphics).
 #include "data/prepare.h"
 
+#include "code/compiler/tree_exec.h"
 #include "code/constants.h"
 #include "common/console.h"
 
 namespace {
 
-bool prepare_constants(GameData &game) { return prepare_user_constants(game); }
+// Constants whose value is an expression are compiled and run.
+bool prepare_constants(GameData &game)
+{
+	set_constant_evaluator(evaluate_constant_text);
+	return prepare_user_constants(game);
+}
 
 // Steps whose modules are not built yet succeed without work; each module puts
 // its own step here as it is built.

@@ -297,3 +297,15 @@ TEST_F(TreeExec, ExecuteStringAndFile)
 	call_as_self("execute_file", {S(dir.file("missing.txt").c_str())});
 	EXPECT_NE(error_last().find("Trying to execute non-existing file."), std::string::npos);
 }
+
+TEST_F(TreeExec, ConstantValuesAreCompiledExpressions)
+{
+	CInstance temporary(0, 0);
+	Value v;
+	ASSERT_TRUE(evaluate_constant_text("Constant.0", "2 * pi + $10", &temporary, v));
+	EXPECT_NEAR(v.real(), 2 * 3.1415927410125732 + 16, 1e-12);
+	ASSERT_TRUE(evaluate_constant_text("Constant.1", "'a' + \"b\"", &temporary, v));
+	EXPECT_EQ(v.text(), "ab");
+	EXPECT_FALSE(evaluate_constant_text("Constant.2", "1 +", &temporary, v));
+	EXPECT_FALSE(evaluate_constant_text("Constant.3", "1 / 0", &temporary, v));
+}

@@ -77,3 +77,11 @@ const BuiltinEntry execute_functions[] = {
 } // namespace
 
 void register_execute_functions() { register_functions(execute_functions); }
+
+bool evaluate_constant_text(const std::string &code_name, std::string_view text, CInstance *self, Value &out)
+{
+	CodeTree tree;
+	if (!compile_tree(tree, text, code_name, COMPILE_EXPRESSION))
+		return false;
+	return execute_tree(tree, self, self, out);
+}

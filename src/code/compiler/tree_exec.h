@@ -2,6 +2,9 @@
 // code generator takes over): walks a compiled tree against self and other.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "code/compiler/tree.h"
 
 class CInstance;
@@ -18,3 +21,8 @@ constexpr int MAX_TREE_RUN_DEPTH = 64;
 // "Internal Error: Executing non-compiled code->", a null self "Internal Error:
 // Executing code for nil instance.".
 bool execute_tree(const CodeTree &tree, CInstance *self, CInstance *other, Value &result);
+
+// The value of a game constant: its text compiled as an expression under the
+// code name and run with the instance as self and other (the constants
+// table's evaluator during preparation).
+bool evaluate_constant_text(const std::string &code_name, std::string_view text, CInstance *self, Value &out);
