@@ -4,11 +4,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/byte_reader.h"
+
+class CCode;
+struct StringTexts;
 
 // The header chunk (GEN8, or the older GEN7 and GENL).
 struct GameHeader
@@ -66,6 +70,8 @@ public:
 	bool has_bytecode = false;            // the file carries a CODE chunk
 	std::vector<uint32_t> code_entries;   // CODE: offset of each code entry
 	std::vector<UserConstant> user_constants; // OPTN: the game's constants, in order
+	std::vector<std::shared_ptr<CCode>> codes;      // one piece per code entry
+	std::shared_ptr<const StringTexts> code_strings; // texts that string operands name
 
 	// The debug-information file, when present.
 	DataBlock debug_block;

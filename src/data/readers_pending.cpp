@@ -18,7 +18,6 @@ bool read_objects(GameData &, const Chunk &, const std::vector<uint32_t> &) { re
 bool read_rooms(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 bool read_texture_pages(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 bool read_textures(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_code_strings(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 
 void reset_resources(GameData &game)
 {

@@ -1,0 +1,140 @@
+// decode.cpp: turns bytecode into the machine's decoded form and checks it.
+#include <cstdio>
+#include <cstring>
+
+#include "code/vm/program.h"
+
+namespace {
+
+uint32_t read_u32(const uint8_t *p)
+{
+	return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
+}
+
+std::string at_text(uint32_t pc)
+{
+	char buffer[32];
+	snprintf(buffer, sizeof buffer, " at 0x%08x", pc);
+	return buffer;
+}
+
+Instr end_instr(uint32_t pc)
+{
+	Instr end{};
+	end.handler = OP_END;
+	end.pc = pc;
+	return end;
+}
+
+// Fills the operand of one instruction; returns an error text or empty.
+std::string decode_operand(Instr &in, const uint8_t *operand, const StringTexts *strings)
+{
+	uint32_t u = 0;
+	unsigned size = type_operand_size(in.t1);
+	if (size >= 4)
+		u = read_u32(operand);
+	switch (in.t1) {
+	case TYPE_DOUBLE: {
+		uint64_t bits = (uint64_t)u | ((uint64_t)read_u32(operand + 4) << 32);
+		memcpy(&in.d, &bits, 8);
+		break;
+	}
+	case TYPE_LONG:
+		in.l = (int64_t)((uint64_t)u | ((uint64_t)read_u32(operand + 4) << 32));
+		break;
+	case TYPE_FLOAT:
+		memcpy(&in.f, &u, 4);
+		break;
+	case TYPE_INT:
+		in.i = (int32_t)u;
+		break;
+	case TYPE_BOOL:
+		in.i = (u & 0xFF) != 0;
+		break;
+	case TYPE_VARIABLE:
+		in.var.id = (int32_t)(u & VAR_ID_MASK);
+		in.var.flags = u & ~VAR_ID_MASK;
+		break;
+	case TYPE_STRING:
+		if (in.op != 0xC0)
+			break; // only push reads a string operand
+		if (!strings || u >= strings->texts.size())
+			return "string operand " + std::to_string(u) + " is not in the string table";
+		in.s = strings->texts[u].data();
+		in.len = (uint32_t)strings->texts[u].size();
+		break;
+	default:
+		break;
+	}
+	return {};
+}
+
+} // namespace
+
+Program decode_program(const uint8_t *bytes, uint32_t length, const StringTexts *strings)
+{
+	Program program;
+	program.length = length;
+	std::vector<int32_t> index_at((size_t)length / 4 + 1, -1);
+	std::vector<int64_t> targets; // byte target of each branch, by instruction
+	std::string error;
+	uint32_t pc = 0;
+	while (pc < length && error.empty()) {
+		if (length - pc < 4) {
+			error = "a truncated instruction" + at_text(pc);
+			break;
+		}
+		uint32_t w = read_u32(bytes + pc);
+		unsigned size = instruction_length(w);
+		if (size > length - pc) {
+			error = "an instruction runs past the end of the code" + at_text(pc);
+			break;
+		}
+		Instr in{};
+		in.op = word_opcode(w);
+		in.t1 = word_t1(w);
+		in.t2 = word_t2(w);
+		in.pc = pc;
+		const OpcodeInfo *info = opcode_info(in.op);
+		in.handler = info ? info->handler : OP_NOP;
+		in.field = in.op == 0xDA ? (int32_t)(uint16_t)w : word_field(w);
+		int64_t target = -1;
+		if (word_is_branch(w)) {
+			bool close = in.op == 0xBC && word_types(w) == POPENV_CLOSE_TYPES;
+			if (close)
+				in.field = -1; // POPENV_CLOSE
+			else if (in.handler != OP_NOP)
+				target = (int64_t)pc + 4 * (int64_t)word_branch_distance(w);
+			if (target != -1 && (target < 0 || target > length || (target & 3) != 0))
+				error = "a branch leaves the code" + at_text(pc);
+		} else if (word_has_operand(w)) {
+			std::string problem = decode_operand(in, bytes + pc + 4, strings);
+			if (!problem.empty())
+				error = problem + at_text(pc);
+		}
+		index_at[pc / 4] = (int32_t)program.code.size();
+		program.code.push_back(in);
+		targets.push_back(target);
+		pc += size;
+	}
+	if (error.empty()) {
+		index_at[length / 4] = (int32_t)program.code.size();
+		for (size_t i = 0; i < program.code.size() && error.empty(); i++) {
+			if (targets[i] < 0)
+				continue;
+			int32_t index = index_at[(size_t)targets[i] / 4];
+			if (index < 0)
+				error = "a branch lands inside an instruction" + at_text(program.code[i].pc);
+			else
+				program.code[i].field = index;
+		}
+	}
+	if (!error.empty()) {
+		program.code.clear();
+		program.error = error;
+		program.code.push_back(end_instr(0));
+		return program;
+	}
+	program.code.push_back(end_instr(length));
+	return program;
+}

@@ -1,0 +1,719 @@
+// machine.cpp: the run loop of the bytecode machine: dispatch through a table of
+// label addresses on the decoded instructions, the stack discipline, variable
+// access, calls of built-ins, scripts and extension functions, and returns.
+#include "code/vm/machine.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "code/arguments.h"
+#include "code/errors.h"
+#include "code/variable_names.h"
+#include "code/variables.h"
+#include "code/vm/machine_state.h"
+#include "common/console.h"
+
+namespace {
+
+struct RunPool
+{
+	std::vector<std::unique_ptr<RunStack>> stacks; // one per nesting level, kept
+	int depth = 0;
+	bool aborted = false;
+	int64_t budget = -1;
+};
+
+RunPool &pool()
+{
+	static RunPool p;
+	return p;
+}
+
+VMHooks &hooks_storage()
+{
+	static VMHooks h;
+	return h;
+}
+
+// Moves a slot into a Value: numbers become reals, strings string values.
+bool slot_to_value(Slot &s, Value &out)
+{
+	if (s.type == SLOT_FLOAT) {
+		out.set_real(s.f);
+		return true;
+	}
+	return slot_store(s, out);
+}
+
+// The slot as a 32-bit integer (an instance value or an array index).
+bool slot_as_int(const Slot &s, int32_t &out)
+{
+	switch (s.type) {
+	case SLOT_INT:
+		out = s.i;
+		return true;
+	case SLOT_LONG:
+		out = (int32_t)s.l;
+		return true;
+	case SLOT_BOOL:
+		out = s.b;
+		return true;
+	case SLOT_DOUBLE:
+		out = std::isfinite(s.d) && std::fabs(s.d) < 2147483648.0 ? (int32_t)s.d : INT32_MIN;
+		return true;
+	case SLOT_VALUE:
+		if (s.kind != VALUE_REAL)
+			return false;
+		out = std::isfinite(s.d) && std::fabs(s.d) < 2147483648.0 ? (int32_t)s.d : INT32_MIN;
+		return true;
+	default:
+		return false;
+	}
+}
+
+void free_slots(Slot *from, Slot *to)
+{
+	for (Slot *s = from; s < to; s++)
+		slot_free(*s);
+}
+
+std::string function_name_of(int32_t id)
+{
+	const BuiltinEntry *entry = function_entry(id);
+	return entry ? entry->name : "<unknown function>";
+}
+
+void trace_instruction(Machine &m, const Instr *in)
+{
+	ListingNames names;
+	names.function_name = function_name_of;
+	names.variable_name = [](int32_t id) { return std::string(variable_name(id)); };
+	const StringTexts *texts = m.code->strings.get();
+	names.string_text = [texts](uint32_t index) {
+		return texts && index < texts->texts.size() ? std::string(texts->texts[index]) : std::string();
+	};
+	const VMBuffer &b = m.code->buffer;
+	std::string line = instruction_listing(b.words, in->pc, b.length - in->pc, names);
+	dbg_console().Output("%s", line.c_str());
+}
+
+// The checks of the slow path: instruction budget, breakpoints, tracing.
+bool slow_step(Machine &m, const Instr *in, CCode *&bp_code, int &bp_line)
+{
+	RunPool &p = pool();
+	if (p.budget >= 0) {
+		if (p.budget == 0) {
+			m.current = in;
+			return vm_fail(m, "Execution Error - instruction limit reached");
+		}
+		p.budget--;
+	}
+	const VMSettings &settings = vm_settings();
+	if (!settings.breakpoints.empty() && in->handler != OP_END) {
+		int line = m.code->source_line(in->pc);
+		if (m.code != bp_code || line != bp_line) {
+			bp_code = m.code;
+			bp_line = line;
+			for (const Breakpoint &bp : settings.breakpoints)
+				if (bp.enabled && bp.line == line && bp.name == m.code->name && vm_hooks().breakpoint)
+					vm_hooks().breakpoint(bp.name, line);
+		}
+	}
+	if (settings.trace_instructions && in->handler != OP_END)
+		trace_instruction(m, in);
+	return true;
+}
+
+// The piece's decoded instructions, or null after reporting a malformed piece.
+const Instr *program_of(Machine &m, CCode &code)
+{
+	const Program &program = code.program();
+	if (!program.error.empty()) {
+		vm_fail(m, "Execution Error - malformed bytecode in " + code.name + ": " + program.error);
+		return nullptr;
+	}
+	return program.code.data();
+}
+
+// Calls a built-in or extension function with the top argc Value slots.
+bool call_function(Machine &m, const Instr *in, int32_t id, int argc)
+{
+	Value args[MAX_ARGUMENTS];
+	Slot *first = m.sp - argc; // the deepest argument: the last one
+	for (int i = 0; i < argc; i++)
+		if (!slot_to_value(m.sp[-1 - i], args[i]))
+			return vm_fail(m, "DoCall :: Execution Error - malformed argument");
+	m.sp = first;
+	Value result;
+	CInstance *self = m.self, *other = m.other;
+	if (id < SCRIPT_ID_BASE) {
+		const BuiltinEntry *entry = function_entry(id);
+		if (vm_settings().trace)
+			dbg_console().Output("func call = %s\n", entry->name);
+		entry->routine(result, self, other, argc, args);
+	} else if (vm_hooks().call_extension) {
+		vm_hooks().call_extension(id - EXTENSION_ID_BASE, argc, args, result);
+	}
+	(void)in;
+	*m.sp++ = slot_value_take(result);
+	return !pool().aborted;
+}
+
+// A script call: lays a frame, moves the arguments into argument0..., and
+// switches to the script's code. Returns the script's first instruction, or
+// null after an error (or, for a script without bytecode, the next
+// instruction with the real 0 pushed).
+const Instr *call_script(Machine &m, const Instr *in, int32_t index, int argc)
+{
+	const VMHooks &h = vm_hooks();
+	CCode *code = h.script_code ? h.script_code(index) : nullptr;
+	const char *name = h.script_name ? h.script_name(index) : nullptr;
+	if (!code && !name) {
+		vm_fail(m, "DoCall :: Execution Error - unknown script " + std::to_string(index));
+		return nullptr;
+	}
+	if (!code || code->kind == CODE_EMPTY || !code->has_bytecode()) {
+		free_slots(m.sp - argc, m.sp);
+		m.sp -= argc;
+		*m.sp++ = slot_double(0);
+		return in + 1;
+	}
+	if (argc > MAX_ARGUMENTS) {
+		vm_fail(m, "DoCall :: Execution Error - more than 16 arguments to script " + code->name);
+		return nullptr;
+	}
+	if (m.depth >= VM_MAX_FRAMES || m.sp + VM_FRAME_UNITS > m.limit) {
+		vm_fail(m, "DoCall :: Execution Error - stack overflow calling script " + code->name);
+		return nullptr;
+	}
+	const Instr *entry = program_of(m, *code);
+	if (!entry)
+		return nullptr;
+	if (vm_settings().trace)
+		dbg_console().Output("script call = %s\n", code->name.c_str());
+	CallFrame &f = m.rs->frames[m.depth];
+	ScriptArguments &arguments = script_arguments();
+	for (int i = 0; i < MAX_ARGUMENTS; i++)
+		f.saved_args[i] = std::move(arguments.values[i]);
+	for (int i = 0; i < argc; i++)
+		slot_to_value(m.sp[-1 - i], arguments.values[i]);
+	f.argc = arguments.count;
+	arguments.count = argc;
+	f.return_ip = in + 1;
+	f.call = in;
+	f.self = m.self;
+	f.other = m.other;
+	f.code = m.code;
+	f.instrs = m.instrs;
+	f.locals = m.locals;
+	f.base = m.base;
+	f.result_at = m.sp - argc;
+	f.with_base = m.with_base;
+	m.sp = f.result_at;
+	m.base = m.sp;
+	m.limit -= VM_FRAME_UNITS;
+	m.with_base = m.withs;
+	m.code = code;
+	m.instrs = entry;
+	m.locals = &enter_locals();
+	m.depth++;
+	return entry;
+}
+
+// Returns from the running script with the given result (null: the real 0) and
+// gives the caller's next instruction.
+const Instr *return_from_script(Machine &m, Slot *result)
+{
+	CallFrame &f = m.rs->frames[m.depth - 1];
+	Value value;
+	if (result)
+		slot_to_value(*result, value);
+	free_slots(m.base, m.sp);
+	vm_close_withs(m, m.with_base);
+	m.depth--;
+	leave_locals();
+	ScriptArguments &arguments = script_arguments();
+	for (int i = 0; i < MAX_ARGUMENTS; i++)
+		arguments.values[i] = std::move(f.saved_args[i]);
+	arguments.count = f.argc;
+	m.self = f.self;
+	m.other = f.other;
+	m.code = f.code;
+	m.instrs = f.instrs;
+	m.locals = f.locals;
+	m.base = f.base;
+	m.with_base = f.with_base;
+	m.limit += VM_FRAME_UNITS;
+	m.sp = f.result_at;
+	*m.sp++ = slot_value_take(value);
+	return f.return_ip;
+}
+
+// After a failure: every script frame is left as a return would leave it, so
+// that arguments, locals and the stack are as before the run.
+void unwind(Machine &m)
+{
+	while (m.depth > 0)
+		return_from_script(m, nullptr);
+	vm_close_withs(m, 0);
+	free_slots(m.rs->slots, m.sp);
+	m.sp = m.rs->slots;
+}
+
+VariableScope scope_of(const Machine &m) { return VariableScope{m.self, m.other, m.locals}; }
+
+// The instance and index of a variable operand: from the instruction or popped.
+bool variable_target(Machine &m, const Instr *in, int32_t &instance, int32_t &index)
+{
+	index = 0;
+	if (!(in->var.flags & VAR_NOT_INDEXED)) {
+		if (m.sp <= m.base || !slot_as_int(m.sp[-1], index))
+			return false;
+		slot_free(*--m.sp);
+	}
+	if (in->var.flags & VAR_INSTANCE_IN_FIELD) {
+		instance = in->field;
+	} else {
+		if (m.sp <= m.base || !slot_as_int(m.sp[-1], instance))
+			return false;
+		slot_free(*--m.sp);
+	}
+	if (in->var.flags & VAR_ADD_INSTANCE_BASE)
+		instance += 100000;
+	return true;
+}
+
+bool push_variable(Machine &m, const Instr *in)
+{
+	int32_t instance, index;
+	if (!variable_target(m, in, instance, index))
+		return vm_fail(m, "Push :: Execution Error - Instruction malformed");
+	Value v;
+	if (!get_by_instance_value(scope_of(m), instance, in->var.id, index, v)) {
+		std::string name(variable_name(in->var.id));
+		if (variable_index_out_of_range())
+			return vm_fail(m, "Push :: Execution Error - Variable Index out of range " + name);
+		return vm_fail(m, "Push :: Execution Error - Variable Get " + name);
+	}
+	*m.sp++ = slot_value_take(v);
+	return true;
+}
+
+bool pop_variable(Machine &m, const Instr *in)
+{
+	if (in->t1 != TYPE_VARIABLE)
+		return vm_fail(m, "Pop :: Execution Error - Instruction malformed");
+	int32_t instance, index;
+	if (!variable_target(m, in, instance, index) || m.sp <= m.base)
+		return vm_fail(m, "Pop :: Execution Error - Instruction malformed");
+	Slot &slot = *--m.sp;
+	Value v;
+	if (slot.type == SLOT_FLOAT || !slot_to_value(slot, v)) {
+		slot_free(slot);
+		return vm_fail(m, "Pop :: Execution Engine");
+	}
+	if (!set_by_instance_value(scope_of(m), instance, in->var.id, index, v)) {
+		std::string name(variable_name(in->var.id));
+		if (variable_index_out_of_range())
+			return vm_fail(m, "Pop :: Execution Error - Variable index out of range " + name);
+		return vm_fail(m, "Pop :: Execution Error - Variable set problem " + name);
+	}
+	return true;
+}
+
+bool push_operand(Machine &m, const Instr *in)
+{
+	switch (in->t1) {
+	case TYPE_DOUBLE:
+		*m.sp++ = slot_double(in->d);
+		return true;
+	case TYPE_FLOAT:
+		*m.sp++ = slot_float(in->f);
+		return true;
+	case TYPE_INT:
+		*m.sp++ = slot_int(in->i);
+		return true;
+	case TYPE_LONG:
+		*m.sp++ = slot_long(in->l);
+		return true;
+	case TYPE_BOOL:
+		*m.sp++ = slot_bool(in->i != 0);
+		return true;
+	case TYPE_STRING:
+		*m.sp++ = slot_string(std::string_view(in->s, in->len));
+		return true;
+	case TYPE_IMM16:
+		*m.sp++ = slot_int(in->field);
+		return true;
+	case TYPE_VARIABLE:
+		return push_variable(m, in);
+	default:
+		return vm_fail(m, "Push :: Execution Error - Instruction malformed");
+	}
+}
+
+// The truth of a branch condition: a bool slot, or any slot converted to one.
+bool pop_truth(Machine &m, bool &truth)
+{
+	Slot &s = *--m.sp;
+	if (s.type != SLOT_BOOL) {
+		SlotError error = slot_conv(s, SLOT_BOOL);
+		if (error)
+			return vm_fail(m, error);
+	}
+	truth = s.b;
+	return true;
+}
+
+// Numeric comparison of two doubles with the machine's tolerance.
+bool compare_doubles(uint8_t handler, double left, double right)
+{
+	double d = left - right;
+	switch (handler) {
+	case OP_SLT: return d < -COMPARE_EPSILON;
+	case OP_SLE: return d <= COMPARE_EPSILON;
+	case OP_SEQ: return d > -COMPARE_EPSILON && d < COMPARE_EPSILON;
+	case OP_SNE: return d < -COMPARE_EPSILON || d > COMPARE_EPSILON;
+	case OP_SGE: return d >= -COMPARE_EPSILON;
+	default: return d > COMPARE_EPSILON;
+	}
+}
+
+// The loop. Returns true when the piece ran to its end.
+bool run_loop(Machine &m)
+{
+	static void *const labels[OP_HANDLER_COUNT] = {
+#define OPCODE(id, name, code, format, pops, pushes) &&L_##id,
+#include "code/vm/opcodes.def"
+#undef OPCODE
+		&&L_NOP,
+		&&L_END,
+	};
+	const VMSettings &settings = vm_settings();
+	const bool slow = pool().budget >= 0 || settings.trace_instructions || !settings.breakpoints.empty();
+	CCode *bp_code = nullptr;
+	int bp_line = -2;
+	const Instr *ip = m.instrs;
+	const Instr *in;
+	SlotError error;
+
+#define DISPATCH()                                                             \
+	do {                                                                       \
+		in = ip++;                                                             \
+		m.current = in;                                                        \
+		if (__builtin_expect(slow, 0) && !slow_step(m, in, bp_code, bp_line)) \
+			return false;                                                      \
+		goto *labels[in->handler];                                             \
+	} while (0)
+#define FAIL(message)               \
+	do {                            \
+		vm_fail(m, message);        \
+		return false;               \
+	} while (0)
+#define NEED(n)                                                                    \
+	if (__builtin_expect(m.sp - m.base < (n), 0))                                 \
+	FAIL("Execution Error - stack underflow (malformed bytecode)")
+#define ROOM(n)                                         \
+	if (__builtin_expect(m.sp + (n) > m.limit, 0))     \
+	FAIL("Execution Error - stack overflow")
+#define BINARY(fn)                        \
+	NEED(2);                              \
+	error = fn(m.sp[-2], m.sp[-1]);       \
+	m.sp--;                               \
+	if (error)                            \
+		FAIL(error);                      \
+	DISPATCH()
+
+	DISPATCH();
+
+L_CONV:
+	NEED(1);
+	error = slot_conv(m.sp[-1], in->t2);
+	if (error)
+		FAIL(error);
+	DISPATCH();
+L_MUL:
+	if (m.sp - m.base >= 2 && m.sp[-1].type == SLOT_DOUBLE && m.sp[-2].type == SLOT_DOUBLE) {
+		m.sp[-2].d *= m.sp[-1].d;
+		m.sp--;
+		DISPATCH();
+	}
+	BINARY(slot_mul);
+L_DIV:
+	BINARY(slot_div);
+L_REM:
+	BINARY(slot_rem);
+L_MOD:
+	BINARY(slot_mod);
+L_ADD:
+	if (m.sp - m.base >= 2 && m.sp[-1].type == SLOT_DOUBLE && m.sp[-2].type == SLOT_DOUBLE) {
+		m.sp[-2].d += m.sp[-1].d;
+		m.sp--;
+		DISPATCH();
+	}
+	BINARY(slot_add);
+L_SUB:
+	if (m.sp - m.base >= 2 && m.sp[-1].type == SLOT_DOUBLE && m.sp[-2].type == SLOT_DOUBLE) {
+		m.sp[-2].d -= m.sp[-1].d;
+		m.sp--;
+		DISPATCH();
+	}
+	BINARY(slot_sub);
+L_AND:
+	BINARY(slot_and);
+L_OR:
+	BINARY(slot_or);
+L_XOR:
+	BINARY(slot_xor);
+L_SHL:
+	BINARY(slot_shl);
+L_SHR:
+	BINARY(slot_shr);
+L_NEG:
+	NEED(1);
+	error = slot_neg(m.sp[-1]);
+	if (error)
+		FAIL(error);
+	DISPATCH();
+L_NOT:
+	NEED(1);
+	error = slot_not(m.sp[-1]);
+	if (error)
+		FAIL(error);
+	DISPATCH();
+L_SLT:
+L_SLE:
+L_SEQ:
+L_SNE:
+L_SGE:
+L_SGT:
+	NEED(2);
+	if (m.sp[-1].type == SLOT_DOUBLE && m.sp[-2].type == SLOT_DOUBLE) {
+		m.sp[-2] = slot_bool(compare_doubles(in->handler, m.sp[-2].d, m.sp[-1].d));
+		m.sp--;
+		DISPATCH();
+	}
+	error = slot_compare((Comparison)(in->handler - OP_SLT), m.sp[-2], m.sp[-1]);
+	m.sp--;
+	if (error)
+		FAIL(error);
+	DISPATCH();
+L_POP:
+	if (!pop_variable(m, in))
+		return false;
+	DISPATCH();
+L_DUP:
+	NEED(1);
+	ROOM(1);
+	*m.sp = slot_dup(m.sp[-1]);
+	m.sp++;
+	DISPATCH();
+L_RET:
+	NEED(1);
+	if (m.depth == 0)
+		return true; // the result stays on top
+	m.sp--;
+	ip = return_from_script(m, m.sp);
+	DISPATCH();
+L_EXIT:
+	if (m.depth == 0)
+		return true;
+	ip = return_from_script(m, nullptr);
+	DISPATCH();
+L_POPZ:
+	NEED(1);
+	slot_free(*--m.sp);
+	DISPATCH();
+L_B:
+	if (__builtin_expect(m.instrs + in->field == in, 0))
+		FAIL("Execution Error - a branch jumps to itself and would never end");
+	ip = m.instrs + in->field;
+	DISPATCH();
+L_BT:
+L_BF: {
+	NEED(1);
+	bool truth;
+	if (!pop_truth(m, truth))
+		return false;
+	if (truth == (in->handler == OP_BT))
+		ip = m.instrs + in->field;
+	DISPATCH();
+}
+L_PUSHENV:
+	NEED(1);
+	ip = vm_pushenv(m, in);
+	if (!ip)
+		return false;
+	DISPATCH();
+L_POPENV:
+	ip = vm_popenv(m, in);
+	if (!ip)
+		return false;
+	DISPATCH();
+L_PUSH:
+	ROOM(1);
+	if (!push_operand(m, in))
+		return false;
+	DISPATCH();
+L_CALL: {
+	if (in->t1 != TYPE_INT)
+		FAIL("DoCall :: Execution Engine type error");
+	int argc = in->field;
+	int32_t id = in->i;
+	NEED(argc);
+	if (id >= SCRIPT_ID_BASE && id < EXTENSION_ID_BASE) {
+		ip = call_script(m, in, id - SCRIPT_ID_BASE, argc);
+		if (!ip)
+			return false;
+		DISPATCH();
+	}
+	if (id < 0 || (id < SCRIPT_ID_BASE && !function_entry(id)))
+		FAIL("DoCall :: Execution Error - unknown function id " + std::to_string(id));
+	if (argc > MAX_ARGUMENTS)
+		FAIL("DoCall :: Execution Error - more than 16 arguments to " + function_name_of(id));
+	if (!call_function(m, in, id, argc))
+		return false;
+	DISPATCH();
+}
+L_BREAK:
+L_NOP:
+	DISPATCH();
+L_END:
+	if (m.depth == 0)
+		return true;
+	ip = return_from_script(m, nullptr);
+	DISPATCH();
+
+#undef DISPATCH
+#undef FAIL
+#undef NEED
+#undef ROOM
+#undef BINARY
+}
+
+RunStack &acquire_stack(int depth)
+{
+	RunPool &p = pool();
+	while ((int)p.stacks.size() <= depth)
+		p.stacks.push_back(std::make_unique<RunStack>());
+	return *p.stacks[(size_t)depth];
+}
+
+} // namespace
+
+bool vm_fail(Machine &m, const std::string &message)
+{
+	RunPool &p = pool();
+	if (p.aborted)
+		return false; // the first error ends the game; what follows is its unwinding
+	p.aborted = true;
+	report_error(vm_error_text(m, message), true);
+	const VMHooks &h = vm_hooks();
+	if (h.exit) {
+		h.exit(VM_ERROR_EXIT_CODE);
+	} else {
+		fflush(stdout);
+		fflush(stderr);
+		std::exit(VM_ERROR_EXIT_CODE);
+	}
+	return false;
+}
+
+void set_vm_hooks(const VMHooks &hooks) { hooks_storage() = hooks; }
+const VMHooks &vm_hooks() { return hooks_storage(); }
+
+VMSettings &vm_settings()
+{
+	static VMSettings s;
+	return s;
+}
+
+void configure_vm(const Settings &settings)
+{
+	VMSettings &s = vm_settings();
+	s.trace = settings.trace;
+	s.breakpoints = settings.breakpoints;
+	if (s.breakpoints.size() > MAX_BREAKPOINTS)
+		s.breakpoints.resize(MAX_BREAKPOINTS);
+}
+
+bool vm_aborted() { return pool().aborted; }
+int vm_run_depth() { return pool().depth; }
+
+bool vm_run(CCode &code, CInstance *self, CInstance *other, Value *result)
+{
+	RunPool &p = pool();
+	if (p.depth == 0) {
+		p.aborted = false;
+		p.budget = vm_settings().instruction_budget;
+	} else if (p.aborted) {
+		return false;
+	}
+	if (vm_settings().trace)
+		dbg_console().Output("script = %s\n", code.name.c_str());
+
+	Machine m{};
+	m.self = self;
+	m.other = other;
+	m.code = &code;
+	if (p.depth >= VM_MAX_NESTED_RUNS) {
+		vm_fail(m, "Execution Error - code nested too deeply (more than " + std::to_string(VM_MAX_NESTED_RUNS) +
+		               " runs)");
+		return false;
+	}
+	m.rs = &acquire_stack(p.depth);
+	m.base = m.sp = m.rs->slots;
+	m.limit = m.rs->slots + VM_STACK_UNITS;
+	m.rs->instances.clear();
+	p.depth++;
+	int saved_count = script_arguments().count;
+	m.locals = &enter_locals();
+	m.instrs = program_of(m, code);
+	bool ok = m.instrs && run_loop(m);
+	if (ok) {
+		vm_close_withs(m, 0);
+		if (result) {
+			if (m.sp > m.rs->slots) {
+				Slot &top = *--m.sp;
+				if (!slot_to_value(top, *result))
+					result->clear();
+			} else {
+				result->clear();
+			}
+		}
+		free_slots(m.rs->slots, m.sp);
+		m.sp = m.rs->slots;
+	} else {
+		unwind(m);
+	}
+	leave_locals();
+	script_arguments().count = saved_count;
+	p.depth--;
+	return ok;
+}
+
+bool code_execute(CInstance *self, CInstance *other, CCode &code, Value *result)
+{
+	switch (code.kind) {
+	case CODE_EMPTY:
+		return true;
+	case CODE_CONSTANT:
+		if (result)
+			*result = code.constant;
+		return true;
+	default:
+		if (!code.has_bytecode())
+			return true;
+		clear_code_error_flag();
+		return vm_run(code, self, other, result);
+	}
+}
+
+bool code_execute_script(CInstance *self, CInstance *other, CCode &code, Value &result)
+{
+	if (code_execute(self, other, code, &result))
+		return true;
+	result.set_string("ERROR");
+	return false;
+}

@@ -1,0 +1,96 @@
+// machine_state.h: the registers and stack areas of one run of the machine,
+// shared by the run loop and its out-of-line parts (calls, with, reports).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "code/function_table.h"
+#include "code/slot.h"
+#include "code/value.h"
+#include "code/vm/code.h"
+#include "code/vm/machine.h"
+
+class CInstance;
+class CVariableList;
+
+// Budget of the stack area, in 16-byte units: a Value slot takes one; a call
+// frame (304 bytes on the original machine) takes 19; a with frame one.
+constexpr int VM_STACK_UNITS = VM_STACK_BYTES / 16;
+constexpr int VM_FRAME_UNITS = 19;
+constexpr int VM_WITH_UNITS = 1;
+constexpr int VM_MAX_FRAMES = VM_STACK_UNITS / VM_FRAME_UNITS + 1;
+constexpr int VM_MAX_WITHS = VM_STACK_UNITS / VM_WITH_UNITS + 1;
+
+// A script call: the caller's registers and its sixteen argument values.
+struct CallFrame
+{
+	const Instr *return_ip;
+	const Instr *call;
+	CInstance *self;
+	CInstance *other;
+	CCode *code;
+	const Instr *instrs;
+	CVariableList *locals;
+	Slot *base;       // the caller's stack floor
+	Slot *result_at;  // where the call's arguments began; the result goes here
+	int32_t argc;
+	int32_t with_base;
+	Value saved_args[MAX_ARGUMENTS];
+};
+
+// A with frame: the saved self and other, and the instances still to visit
+// (positions [cursor, end) of the run's instance list).
+struct WithFrame
+{
+	CInstance *self;
+	CInstance *other;
+	uint32_t start; // where its list begins; closing truncates the list there
+	uint32_t cursor;
+	uint32_t end;
+};
+
+// The stack areas of one nesting level of runs, kept for reuse so that a run
+// allocates nothing.
+struct RunStack
+{
+	Slot slots[VM_STACK_UNITS];
+	CallFrame frames[VM_MAX_FRAMES];
+	WithFrame withs[VM_MAX_WITHS];
+	std::vector<CInstance *> instances; // visiting lists of the open with frames
+	std::vector<CInstance *> collected; // scratch for collecting a with target
+};
+
+struct Machine
+{
+	RunStack *rs;
+	Slot *base;  // floor of the running piece's stack
+	Slot *sp;    // next free slot
+	Slot *limit; // the stack is full when sp reaches it
+	CInstance *self;
+	CInstance *other;
+	CVariableList *locals;
+	CCode *code;
+	const Instr *instrs;
+	int depth;     // script calls in progress
+	int withs;     // open with frames
+	int with_base; // first with frame of the running piece
+	const Instr *current; // the instruction being executed
+};
+
+// Marks the decoded popenv that closes its frame without iterating.
+constexpr int32_t POPENV_CLOSE = -1;
+
+// Reports a machine error with the full text (place, variables, call stack) and
+// ends the process through the exit hook. Returns false for the caller to stop.
+bool vm_fail(Machine &m, const std::string &message);
+// The text of that report (without the event context that the error report
+// puts in front).
+std::string vm_error_text(Machine &m, const std::string &message);
+
+// pushenv and popenv; each returns the next instruction, or null after an error.
+const Instr *vm_pushenv(Machine &m, const Instr *in);
+const Instr *vm_popenv(Machine &m, const Instr *in);
+// Closes every with frame of the running piece down to `with_base`.
+void vm_close_withs(Machine &m, int with_base);
