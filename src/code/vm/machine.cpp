@@ -290,6 +290,7 @@ bool push_variable(Machine &m, const Instr *in)
 	if (!variable_target(m, in, instance, index))
 		return vm_fail(m, "Push :: Execution Error - Instruction malformed");
 	Value v;
+	set_variable_index_out_of_range(false);
 	if (!get_by_instance_value(scope_of(m), instance, in->var.id, index, v)) {
 		std::string name(variable_name(in->var.id));
 		if (variable_index_out_of_range())
@@ -313,6 +314,7 @@ bool pop_variable(Machine &m, const Instr *in)
 		slot_free(slot);
 		return vm_fail(m, "Pop :: Execution Engine");
 	}
+	set_variable_index_out_of_range(false);
 	if (!set_by_instance_value(scope_of(m), instance, in->var.id, index, v)) {
 		std::string name(variable_name(in->var.id));
 		if (variable_index_out_of_range())
