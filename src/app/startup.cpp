@@ -11,6 +11,7 @@
 #include "common/file_util.h"
 #include "common/paths.h"
 #include "code/random.h"
+#include "code/vm/machine.h"
 #include "data/walk.h"
 
 namespace {
@@ -205,6 +206,7 @@ int Runner::run(int argc, const char *const *argv)
 	dbg_console().Output("Create Debug Form\n");
 
 	random_set_seed(2101988);
+	configure_vm(settings);
 	dbg_console().Output("LoadGameData()\n");
 	LoadResult walk = main_walk(game);
 	if (!walk.ok) {

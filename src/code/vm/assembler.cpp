@@ -280,6 +280,7 @@ private:
 			put32(word);
 			put32((uint32_t)m_out.strings.size());
 			m_out.strings.push_back(text);
+			m_out.string_operands.push_back(at);
 			return true;
 		}
 		case TYPE_DOUBLE:

@@ -30,7 +30,8 @@ class CCode;
 struct Assembly
 {
 	std::vector<uint8_t> bytes;
-	std::vector<std::string> strings; // the texts string operands index
+	std::vector<std::string> strings;       // the texts string operands index
+	std::vector<uint32_t> string_operands;  // offset of each push.s, by string index
 	// Places whose operand names a variable or function: the instruction's byte
 	// offset (for building the VARI and FUNC chains of a data file).
 	struct Reference

@@ -594,6 +594,15 @@ L_END:
 #undef BINARY
 }
 
+// script_execute's way of running a script: the script's code as a new run.
+bool run_script_by_index(int32_t index, CInstance *self, CInstance *other, Value &result)
+{
+	CCode *code = vm_hooks().script_code ? vm_hooks().script_code(index) : nullptr;
+	if (!code)
+		return false;
+	return code_execute_script(self, other, *code, result);
+}
+
 RunStack &acquire_stack(int depth)
 {
 	RunPool &p = pool();
@@ -638,6 +647,9 @@ void configure_vm(const Settings &settings)
 	s.breakpoints = settings.breakpoints;
 	if (s.breakpoints.size() > MAX_BREAKPOINTS)
 		s.breakpoints.resize(MAX_BREAKPOINTS);
+	ScriptHooks script = script_hooks();
+	script.run = run_script_by_index;
+	set_script_hooks(script);
 }
 
 bool vm_aborted() { return pool().aborted; }

@@ -54,7 +54,8 @@ struct VMSettings
 };
 
 VMSettings &vm_settings();
-// Takes -trace and -bp from the start-up settings.
+// Takes -trace and -bp from the start-up settings, and lets script_execute run
+// scripts on the machine.
 void configure_vm(const Settings &settings);
 
 // Runs a piece of bytecode to its end. The result, when asked for, receives the
