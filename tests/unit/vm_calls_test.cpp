@@ -182,6 +182,18 @@ TEST_F(CallTest, NestedRunsFromBuiltins)
 	g_nested.reset();
 }
 
+TEST_F(CallTest, NestedRunsAreBounded)
+{
+	// A piece whose built-in call runs the piece again, without end.
+	g_nested = code("call.i vm_test_nested 0\nret.v", "nested");
+	run("call.i vm_test_nested 0");
+	EXPECT_FALSE(ok);
+	EXPECT_EQ(exits, 1);
+	EXPECT_NE(error_last().find("code nested too deeply"), std::string::npos) << error_last();
+	EXPECT_EQ(vm_run_depth(), 0);
+	g_nested.reset();
+}
+
 TEST_F(CallTest, CodeExecuteByKind)
 {
 	CCode empty;
