@@ -10,6 +10,7 @@
 #include "common/console.h"
 #include "common/file_util.h"
 #include "common/paths.h"
+#include "code/compiler/code_compile.h"
 #include "code/random.h"
 #include "code/vm/machine.h"
 #include "data/walk.h"
@@ -207,6 +208,7 @@ int Runner::run(int argc, const char *const *argv)
 
 	random_set_seed(2101988);
 	configure_vm(settings);
+	set_compile_to_bytecode(settings.bytecode);
 	dbg_console().Output("LoadGameData()\n");
 	LoadResult walk = main_walk(game);
 	if (!walk.ok) {

@@ -12,6 +12,7 @@
 #include "code/compiler/tree_exec.h"
 #include "code/errors.h"
 #include "code/variables.h"
+#include "code/compiler/code_compile.h"
 #include "test_util.h"
 #include "world/instance.h"
 
@@ -277,6 +278,7 @@ TEST_F(TreeExec, ScriptsAndNestedRuns)
 
 TEST_F(TreeExec, ExecuteStringAndFile)
 {
+	set_compile_to_bytecode(false); // the machine's errors end the process
 	EXPECT_EQ(value_to_text(call_as_self("execute_string", {S("return argument0 + argument1"), 2, 3})), "5");
 	EXPECT_EQ(value_to_text(call_as_self("execute_string", {S("return 3 * 'ab'")})), "ababab");
 	ConsoleCapture console;
@@ -296,6 +298,7 @@ TEST_F(TreeExec, ExecuteStringAndFile)
 		<< error_last();
 	call_as_self("execute_file", {S(dir.file("missing.txt").c_str())});
 	EXPECT_NE(error_last().find("Trying to execute non-existing file."), std::string::npos);
+	set_compile_to_bytecode(true);
 }
 
 TEST_F(TreeExec, ConstantValuesAreCompiledExpressions)

@@ -6,11 +6,12 @@
 #include <string>
 
 #include "code/arguments.h"
-#include "code/compiler/compiler.h"
+#include "code/compiler/code_compile.h"
 #include "code/compiler/tree_exec.h"
 #include "code/errors.h"
 #include "code/families.h"
 #include "code/function_table.h"
+#include "code/vm/code.h"
 #include "common/paths.h"
 
 namespace {
@@ -32,12 +33,13 @@ void run_text(Value &result, CInstance *self, CInstance *other, int argc, const 
 			arguments.values[i].clear();
 	}
 	arguments.count = given;
-	CodeTree tree;
-	if (!compile_tree(tree, text, name, COMPILE_PROGRAM)) {
+	CCode code;
+	if (!compile_code(code, text, name, COMPILE_PROGRAM)) {
 		report_error(std::string(compile_message) + code_error_message());
 		return;
 	}
-	if (!execute_tree(tree, self, other, result))
+	// The machine reports its own errors; the tree executor leaves them to us.
+	if (!execute_code(self, other, code, result) && !code.has_bytecode())
 		report_error(code_error_message());
 }
 
@@ -80,8 +82,8 @@ void register_execute_functions() { register_functions(execute_functions); }
 
 bool evaluate_constant_text(const std::string &code_name, std::string_view text, CInstance *self, Value &out)
 {
-	CodeTree tree;
-	if (!compile_tree(tree, text, code_name, COMPILE_EXPRESSION))
+	CCode code;
+	if (!compile_code(code, text, code_name, COMPILE_EXPRESSION))
 		return false;
-	return execute_tree(tree, self, self, out);
+	return execute_code(self, self, code, out);
 }
