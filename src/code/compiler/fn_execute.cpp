@@ -82,8 +82,10 @@ void register_execute_functions() { register_functions(execute_functions); }
 
 bool evaluate_constant_text(const std::string &code_name, std::string_view text, CInstance *self, Value &out)
 {
-	CCode code;
-	if (!compile_code(code, text, code_name, COMPILE_EXPRESSION))
+	// The tree executor runs it: its errors are not fatal, so that a bad value
+	// ends in the preparation step's own message.
+	CodeTree tree;
+	if (!compile_tree(tree, text, code_name, COMPILE_EXPRESSION))
 		return false;
-	return execute_code(self, self, code, out);
+	return execute_tree(tree, self, self, out);
 }
