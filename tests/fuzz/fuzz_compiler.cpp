@@ -1,6 +1,6 @@
 // fuzz_compiler.cpp: the compiler over any source text, as a program and as
-// an expression, with a dump and the bytecode of what compiles. Bad code must end in a code
-// error, never a crash, a hang or a native stack overflow.
+// an expression, with the dump and the bytecode of what compiles. Bad code
+// must end in a code error, never a crash, a hang or a native stack overflow.
 #include <cstdint>
 #include <string_view>
 
