@@ -13,7 +13,7 @@ else
 RUN_FLAGS ?= --frames 300
 endif
 
-.PHONY: all deps release test run bench clean fuzz
+.PHONY: all deps release test run bench bench-vm clean fuzz
 
 all: release
 
@@ -35,6 +35,12 @@ test: deps
 		-DZENTRIX_SANITIZE=ON -DZENTRIX_FUZZ=ON >/dev/null
 	@cmake --build $(TEST_DIR) -j $(JOBS)
 	@cd $(TEST_DIR) && ctest -j $(JOBS) --output-on-failure --timeout 600
+
+# Benchmarks against their peers, built optimised.
+bench: bench-vm
+
+bench-vm: release
+	@$(RELEASE_DIR)/bench/bench_vm
 
 clean:
 	rm -rf build

@@ -18,6 +18,23 @@ std::string at_text(uint32_t pc)
 	return buffer;
 }
 
+// User variable ids start here; smaller ids are built-in rows.
+constexpr int32_t USER_ID_FLOOR = 10000;
+
+VarFast fast_store_of(const Instr &in)
+{
+	if (in.var.id < USER_ID_FLOOR || in.var.flags != (VAR_INSTANCE_IN_FIELD | VAR_NOT_INDEXED))
+		return VAR_FAST_NONE;
+	switch (in.field) {
+	case -1: return VAR_FAST_SELF;
+	case -2: return VAR_FAST_OTHER;
+	case -5: return VAR_FAST_GLOBAL;
+	case -6: return VAR_FAST_UNSPECIFIED;
+	case -7: return VAR_FAST_LOCAL;
+	default: return VAR_FAST_NONE;
+	}
+}
+
 Instr end_instr(uint32_t pc)
 {
 	Instr end{};
@@ -54,6 +71,7 @@ std::string decode_operand(Instr &in, const uint8_t *operand, const StringTexts 
 	case TYPE_VARIABLE:
 		in.var.id = (int32_t)(u & VAR_ID_MASK);
 		in.var.flags = u & ~VAR_ID_MASK;
+		in.len = fast_store_of(in);
 		break;
 	case TYPE_STRING:
 		if (in.op != 0xC0)

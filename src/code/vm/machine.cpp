@@ -13,6 +13,7 @@
 #include "code/variables.h"
 #include "code/vm/machine_state.h"
 #include "common/console.h"
+#include "world/instance.h"
 
 namespace {
 
@@ -263,6 +264,63 @@ void unwind(Machine &m)
 
 VariableScope scope_of(const Machine &m) { return VariableScope{m.self, m.other, m.locals}; }
 
+// The store a plain user-variable operand reaches directly, or null when the
+// general access must decide (array index, built-in row, other instances).
+inline CVariableList *fast_store(Machine &m, const Instr *in)
+{
+	switch (in->len) {
+	case VAR_FAST_SELF:
+		return m.self ? &m.self->variables : nullptr;
+	case VAR_FAST_OTHER:
+		return m.other ? &m.other->variables : nullptr;
+	case VAR_FAST_GLOBAL:
+		return &global_variables();
+	case VAR_FAST_UNSPECIFIED:
+		if (is_declared_global(in->var.id))
+			return &global_variables();
+		return m.self ? &m.self->variables : nullptr;
+	case VAR_FAST_LOCAL:
+		return m.locals;
+	default:
+		return nullptr;
+	}
+}
+
+// A present variable read whole, as the store's own get does it.
+inline bool push_variable_fast(Machine &m, const Instr *in)
+{
+	CVariableList *store = fast_store(m, in);
+	const CVariable *v = store ? store->find(in->var.id) : nullptr;
+	if (!v)
+		return false;
+	set_variable_index_out_of_range(false);
+	Slot &top = *m.sp++;
+	if (v->value.is_real()) {
+		top.l = 0;
+		top.d = v->value.real();
+		top.s = nullptr;
+		top.kind = VALUE_REAL;
+		top.type = SLOT_VALUE;
+	} else {
+		top = slot_value_copy(v->value);
+	}
+	return true;
+}
+
+// A present variable written whole, taking the popped slot over.
+inline bool pop_variable_fast(Machine &m, const Instr *in)
+{
+	if (in->t1 != TYPE_VARIABLE || m.sp <= m.base || m.sp[-1].type == SLOT_FLOAT)
+		return false;
+	CVariableList *store = fast_store(m, in);
+	CVariable *v = store ? store->find(in->var.id) : nullptr;
+	if (!v || !slot_store(m.sp[-1], v->value))
+		return false;
+	set_variable_index_out_of_range(false);
+	m.sp--;
+	return true;
+}
+
 // The instance and index of a variable operand: from the instruction or popped.
 bool variable_target(Machine &m, const Instr *in, int32_t &instance, int32_t &index)
 {
@@ -368,6 +426,47 @@ bool pop_truth(Machine &m, bool &truth)
 	return true;
 }
 
+// The payload of a double or a real Value; `value` is set for a Value.
+inline bool real_of(const Slot &s, double &out, bool &value)
+{
+	if (s.type == SLOT_DOUBLE) {
+		out = s.d;
+		return true;
+	}
+	if (s.type == SLOT_VALUE && s.kind == VALUE_REAL) {
+		out = s.d;
+		value = true;
+		return true;
+	}
+	return false;
+}
+
+inline bool both_reals(const Slot &l, const Slot &r, double &a, double &b, bool &value)
+{
+	return real_of(l, a, value) && real_of(r, b, value);
+}
+
+inline void set_real_result(Slot &s, double x, bool value)
+{
+	s.d = x;
+	s.type = value ? SLOT_VALUE : SLOT_DOUBLE;
+	s.kind = VALUE_REAL;
+}
+
+// Two reals (doubles or real Values) combined inline; a Value operand makes
+// the result a real Value. False leaves the operands to the general operator.
+template <typename Op>
+inline bool arith_fast(Machine &m, Op op)
+{
+	double left, right;
+	bool value = false;
+	if (m.sp - m.base < 2 || !both_reals(m.sp[-2], m.sp[-1], left, right, value))
+		return false;
+	set_real_result(m.sp[-2], op(left, right), value);
+	m.sp--;
+	return true;
+}
+
 // Numeric comparison of two doubles with the machine's tolerance.
 bool compare_doubles(uint8_t handler, double left, double right)
 {
@@ -436,11 +535,8 @@ L_CONV:
 		FAIL(error);
 	DISPATCH();
 L_MUL:
-	if (m.sp - m.base >= 2 && m.sp[-1].type == SLOT_DOUBLE && m.sp[-2].type == SLOT_DOUBLE) {
-		m.sp[-2].d *= m.sp[-1].d;
-		m.sp--;
+	if (arith_fast(m, [](double a, double b) { return a * b; }))
 		DISPATCH();
-	}
 	BINARY(slot_mul);
 L_DIV:
 	BINARY(slot_div);
@@ -449,18 +545,12 @@ L_REM:
 L_MOD:
 	BINARY(slot_mod);
 L_ADD:
-	if (m.sp - m.base >= 2 && m.sp[-1].type == SLOT_DOUBLE && m.sp[-2].type == SLOT_DOUBLE) {
-		m.sp[-2].d += m.sp[-1].d;
-		m.sp--;
+	if (arith_fast(m, [](double a, double b) { return a + b; }))
 		DISPATCH();
-	}
 	BINARY(slot_add);
 L_SUB:
-	if (m.sp - m.base >= 2 && m.sp[-1].type == SLOT_DOUBLE && m.sp[-2].type == SLOT_DOUBLE) {
-		m.sp[-2].d -= m.sp[-1].d;
-		m.sp--;
+	if (arith_fast(m, [](double a, double b) { return a - b; }))
 		DISPATCH();
-	}
 	BINARY(slot_sub);
 L_AND:
 	BINARY(slot_and);
@@ -491,10 +581,14 @@ L_SNE:
 L_SGE:
 L_SGT:
 	NEED(2);
-	if (m.sp[-1].type == SLOT_DOUBLE && m.sp[-2].type == SLOT_DOUBLE) {
-		m.sp[-2] = slot_bool(compare_doubles(in->handler, m.sp[-2].d, m.sp[-1].d));
-		m.sp--;
-		DISPATCH();
+	{
+		double left, right;
+		bool value = false;
+		if (both_reals(m.sp[-2], m.sp[-1], left, right, value)) {
+			m.sp[-2] = slot_bool(compare_doubles(in->handler, left, right));
+			m.sp--;
+			DISPATCH();
+		}
 	}
 	error = slot_compare((Comparison)(in->handler - OP_SLT), m.sp[-2], m.sp[-1]);
 	m.sp--;
@@ -502,6 +596,8 @@ L_SGT:
 		FAIL(error);
 	DISPATCH();
 L_POP:
+	if (in->len != VAR_FAST_NONE && pop_variable_fast(m, in))
+		DISPATCH();
 	if (!pop_variable(m, in))
 		return false;
 	DISPATCH();
@@ -535,7 +631,7 @@ L_B:
 L_BT:
 L_BF: {
 	NEED(1);
-	bool truth;
+	bool truth = false;
 	if (!pop_truth(m, truth))
 		return false;
 	if (truth == (in->handler == OP_BT))
@@ -555,6 +651,12 @@ L_POPENV:
 	DISPATCH();
 L_PUSH:
 	ROOM(1);
+	if (in->t1 == TYPE_VARIABLE && in->len != VAR_FAST_NONE && push_variable_fast(m, in))
+		DISPATCH();
+	if (in->t1 == TYPE_DOUBLE) {
+		*m.sp++ = slot_double(in->d);
+		DISPATCH();
+	}
 	if (!push_operand(m, in))
 		return false;
 	DISPATCH();

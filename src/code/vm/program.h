@@ -39,7 +39,21 @@ struct Instr
 		} var;
 	};
 	uint32_t pc;  // byte offset of the instruction in the piece
-	uint32_t len; // string operand: its length in bytes
+	// String operand: its length in bytes. Variable operand: the store the
+	// machine may reach directly (a VarFast value).
+	uint32_t len;
+};
+
+// Variable operands that name a user variable, without an array index, through
+// a fixed instance of the field that selects a single store.
+enum VarFast : uint32_t
+{
+	VAR_FAST_NONE,
+	VAR_FAST_SELF,
+	VAR_FAST_OTHER,
+	VAR_FAST_GLOBAL,
+	VAR_FAST_UNSPECIFIED, // global when declared so, else self
+	VAR_FAST_LOCAL,
 };
 static_assert(sizeof(Instr) == 24, "Instr stays compact");
 
