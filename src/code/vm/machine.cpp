@@ -585,7 +585,11 @@ L_SGT:
 		double left, right;
 		bool value = false;
 		if (both_reals(m.sp[-2], m.sp[-1], left, right, value)) {
-			m.sp[-2] = slot_bool(compare_doubles(in->handler, left, right));
+			// Written field by field: a whole temporary slot costs a stall.
+			Slot &out = m.sp[-2];
+			out.l = 0;
+			out.b = compare_doubles(in->handler, left, right);
+			out.type = SLOT_BOOL;
 			m.sp--;
 			DISPATCH();
 		}
@@ -654,7 +658,11 @@ L_PUSH:
 	if (in->t1 == TYPE_VARIABLE && in->len != VAR_FAST_NONE && push_variable_fast(m, in))
 		DISPATCH();
 	if (in->t1 == TYPE_DOUBLE) {
-		*m.sp++ = slot_double(in->d);
+		Slot &top = *m.sp++;
+		top.d = in->d;
+		top.s = nullptr;
+		top.kind = VALUE_REAL;
+		top.type = SLOT_DOUBLE;
 		DISPATCH();
 	}
 	if (!push_operand(m, in))
