@@ -144,3 +144,17 @@ TEST_F(VMTest, BreakpointsFireOnceWhenTheirLineIsReached)
 	EXPECT_EQ(g_hits[0].first, "bp_code");
 	EXPECT_EQ(g_hits[0].second, 1);
 }
+
+TEST_F(VMTest, WatchExpressionErrorsAreNotReported)
+{
+	set_evaluating_watch(true);
+	run("push.d 1\npush.d 0\ndiv.d.d");
+	set_evaluating_watch(false);
+	EXPECT_FALSE(ok);
+	EXPECT_EQ(exits, 0);
+	EXPECT_TRUE(error_occurred());
+	EXPECT_EQ(error_last(), "");
+	// The next run is not affected.
+	EXPECT_EQ(run("push.d 2").real(), 2.0);
+	EXPECT_TRUE(ok);
+}

@@ -728,6 +728,12 @@ bool vm_fail(Machine &m, const std::string &message)
 	RunPool &p = pool();
 	if (p.aborted)
 		return false; // the first error ends the game; what follows is its unwinding
+	if (evaluating_watch()) {
+		// A watch expression of the debugger: no report and no exit, only the
+		// flag; the watch's run stops.
+		set_error_occurred(true);
+		return false;
+	}
 	p.aborted = true;
 	report_error(vm_error_text(m, message), true);
 	const VMHooks &h = vm_hooks();
