@@ -1,6 +1,6 @@
 // machine.cpp: the run loop of the bytecode machine: dispatch through a table of
 // label addresses on the decoded instructions, the stack discipline, variable
-// access, calls of built-ins, scripts and extension functions, and returns.
+// access and operators; runs and their settings. Calls are in calls.cpp.
 #include "code/vm/machine.h"
 
 #include <cmath>
@@ -37,16 +37,6 @@ VMHooks &hooks_storage()
 	return h;
 }
 
-// Moves a slot into a Value: numbers become reals, strings string values.
-bool slot_to_value(Slot &s, Value &out)
-{
-	if (s.type == SLOT_FLOAT) {
-		out.set_real(s.f);
-		return true;
-	}
-	return slot_store(s, out);
-}
-
 // The slot as a 32-bit integer (an instance value or an array index).
 bool slot_as_int(const Slot &s, int32_t &out)
 {
@@ -73,22 +63,10 @@ bool slot_as_int(const Slot &s, int32_t &out)
 	}
 }
 
-void free_slots(Slot *from, Slot *to)
-{
-	for (Slot *s = from; s < to; s++)
-		slot_free(*s);
-}
-
-std::string function_name_of(int32_t id)
-{
-	const BuiltinEntry *entry = function_entry(id);
-	return entry ? entry->name : "<unknown function>";
-}
-
 void trace_instruction(Machine &m, const Instr *in)
 {
 	ListingNames names;
-	names.function_name = function_name_of;
+	names.function_name = vm_function_name;
 	names.variable_name = [](int32_t id) { return std::string(variable_name(id)); };
 	const StringTexts *texts = m.code->strings.get();
 	names.string_text = [texts](uint32_t index) {
@@ -124,142 +102,6 @@ bool slow_step(Machine &m, const Instr *in, CCode *&bp_code, int &bp_line)
 	if (settings.trace_instructions && in->handler != OP_END)
 		trace_instruction(m, in);
 	return true;
-}
-
-// The piece's decoded instructions, or null after reporting a malformed piece.
-const Instr *program_of(Machine &m, CCode &code)
-{
-	const Program &program = code.program();
-	if (!program.error.empty()) {
-		vm_fail(m, "Execution Error - malformed bytecode in " + code.name + ": " + program.error);
-		return nullptr;
-	}
-	return program.code.data();
-}
-
-// Calls a built-in or extension function with the top argc Value slots.
-bool call_function(Machine &m, const Instr *in, int32_t id, int argc)
-{
-	Value args[MAX_ARGUMENTS];
-	Slot *first = m.sp - argc; // the deepest argument: the last one
-	for (int i = 0; i < argc; i++)
-		if (!slot_to_value(m.sp[-1 - i], args[i]))
-			return vm_fail(m, "DoCall :: Execution Error - malformed argument");
-	m.sp = first;
-	Value result;
-	CInstance *self = m.self, *other = m.other;
-	if (id < SCRIPT_ID_BASE) {
-		const BuiltinEntry *entry = function_entry(id);
-		if (vm_settings().trace)
-			dbg_console().Output("func call = %s\n", entry->name);
-		entry->routine(result, self, other, argc, args);
-	} else if (vm_hooks().call_extension) {
-		vm_hooks().call_extension(id - EXTENSION_ID_BASE, argc, args, result);
-	}
-	(void)in;
-	*m.sp++ = slot_value_take(result);
-	return !pool().aborted;
-}
-
-// A script call: lays a frame, moves the arguments into argument0..., and
-// switches to the script's code. Returns the script's first instruction, or
-// null after an error (or, for a script without bytecode, the next
-// instruction with the real 0 pushed).
-const Instr *call_script(Machine &m, const Instr *in, int32_t index, int argc)
-{
-	const VMHooks &h = vm_hooks();
-	CCode *code = h.script_code ? h.script_code(index) : nullptr;
-	const char *name = h.script_name ? h.script_name(index) : nullptr;
-	if (!code && !name) {
-		vm_fail(m, "DoCall :: Execution Error - unknown script " + std::to_string(index));
-		return nullptr;
-	}
-	if (!code || code->kind == CODE_EMPTY || !code->has_bytecode()) {
-		free_slots(m.sp - argc, m.sp);
-		m.sp -= argc;
-		*m.sp++ = slot_double(0);
-		return in + 1;
-	}
-	if (argc > MAX_ARGUMENTS) {
-		vm_fail(m, "DoCall :: Execution Error - more than 16 arguments to script " + code->name);
-		return nullptr;
-	}
-	if (m.depth >= VM_MAX_FRAMES || m.sp + VM_FRAME_UNITS > m.limit) {
-		vm_fail(m, "DoCall :: Execution Error - stack overflow calling script " + code->name);
-		return nullptr;
-	}
-	const Instr *entry = program_of(m, *code);
-	if (!entry)
-		return nullptr;
-	if (vm_settings().trace)
-		dbg_console().Output("script call = %s\n", code->name.c_str());
-	CallFrame &f = m.rs->frames[m.depth];
-	ScriptArguments &arguments = script_arguments();
-	for (int i = 0; i < MAX_ARGUMENTS; i++)
-		f.saved_args[i] = std::move(arguments.values[i]);
-	for (int i = 0; i < argc; i++)
-		slot_to_value(m.sp[-1 - i], arguments.values[i]);
-	f.argc = arguments.count;
-	arguments.count = argc;
-	f.return_ip = in + 1;
-	f.call = in;
-	f.self = m.self;
-	f.other = m.other;
-	f.code = m.code;
-	f.instrs = m.instrs;
-	f.locals = m.locals;
-	f.base = m.base;
-	f.result_at = m.sp - argc;
-	f.with_base = m.with_base;
-	m.sp = f.result_at;
-	m.base = m.sp;
-	m.limit -= VM_FRAME_UNITS;
-	m.with_base = m.withs;
-	m.code = code;
-	m.instrs = entry;
-	m.locals = &enter_locals();
-	m.depth++;
-	return entry;
-}
-
-// Returns from the running script with the given result (null: the real 0) and
-// gives the caller's next instruction.
-const Instr *return_from_script(Machine &m, Slot *result)
-{
-	CallFrame &f = m.rs->frames[m.depth - 1];
-	Value value;
-	if (result)
-		slot_to_value(*result, value);
-	free_slots(m.base, m.sp);
-	vm_close_withs(m, m.with_base);
-	m.depth--;
-	leave_locals();
-	ScriptArguments &arguments = script_arguments();
-	for (int i = 0; i < MAX_ARGUMENTS; i++)
-		arguments.values[i] = std::move(f.saved_args[i]);
-	arguments.count = f.argc;
-	m.self = f.self;
-	m.other = f.other;
-	m.code = f.code;
-	m.instrs = f.instrs;
-	m.locals = f.locals;
-	m.base = f.base;
-	m.with_base = f.with_base;
-	m.limit += VM_FRAME_UNITS;
-	m.sp = f.result_at;
-	*m.sp++ = slot_value_take(value);
-	return f.return_ip;
-}
-
-// After a failure: every script frame is left as a return would leave it, so
-// that arguments, locals and the stack are as before the run.
-void unwind(Machine &m)
-{
-	while (m.depth > 0)
-		return_from_script(m, nullptr);
-	vm_close_withs(m, 0);
-	free_slots(m.rs->slots, m.sp);
-	m.sp = m.rs->slots;
 }
 
 VariableScope scope_of(const Machine &m) { return VariableScope{m.self, m.other, m.locals}; }
@@ -616,12 +458,12 @@ L_RET:
 	if (m.depth == 0)
 		return true; // the result stays on top
 	m.sp--;
-	ip = return_from_script(m, m.sp);
+	ip = vm_return(m, m.sp);
 	DISPATCH();
 L_EXIT:
 	if (m.depth == 0)
 		return true;
-	ip = return_from_script(m, nullptr);
+	ip = vm_return(m, nullptr);
 	DISPATCH();
 L_POPZ:
 	NEED(1);
@@ -675,7 +517,7 @@ L_CALL: {
 	int32_t id = in->i;
 	NEED(argc);
 	if (id >= SCRIPT_ID_BASE && id < EXTENSION_ID_BASE) {
-		ip = call_script(m, in, id - SCRIPT_ID_BASE, argc);
+		ip = vm_call_script(m, in, id - SCRIPT_ID_BASE, argc);
 		if (!ip)
 			return false;
 		DISPATCH();
@@ -683,8 +525,8 @@ L_CALL: {
 	if (id < 0 || (id < SCRIPT_ID_BASE && !function_entry(id)))
 		FAIL("DoCall :: Execution Error - unknown function id " + std::to_string(id));
 	if (argc > MAX_ARGUMENTS)
-		FAIL("DoCall :: Execution Error - more than 16 arguments to " + function_name_of(id));
-	if (!call_function(m, in, id, argc))
+		FAIL("DoCall :: Execution Error - more than 16 arguments to " + vm_function_name(id));
+	if (!vm_call_function(m, id, argc))
 		return false;
 	DISPATCH();
 }
@@ -694,7 +536,7 @@ L_NOP:
 L_END:
 	if (m.depth == 0)
 		return true;
-	ip = return_from_script(m, nullptr);
+	ip = vm_return(m, nullptr);
 	DISPATCH();
 
 #undef DISPATCH
@@ -799,7 +641,7 @@ bool vm_run(CCode &code, CInstance *self, CInstance *other, Value *result)
 	p.depth++;
 	int saved_count = script_arguments().count;
 	m.locals = &enter_locals();
-	m.instrs = program_of(m, code);
+	m.instrs = vm_program_of(m, code);
 	bool ok = m.instrs && run_loop(m);
 	if (ok) {
 		vm_close_withs(m, 0);
@@ -815,7 +657,7 @@ bool vm_run(CCode &code, CInstance *self, CInstance *other, Value *result)
 		free_slots(m.rs->slots, m.sp);
 		m.sp = m.rs->slots;
 	} else {
-		unwind(m);
+		vm_unwind(m);
 	}
 	leave_locals();
 	script_arguments().count = saved_count;

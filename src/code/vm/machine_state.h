@@ -79,6 +79,37 @@ struct Machine
 	const Instr *current; // the instruction being executed
 };
 
+// Moves a slot into a Value: numbers become reals, strings string values.
+inline bool slot_to_value(Slot &s, Value &out)
+{
+	if (s.type == SLOT_FLOAT) {
+		out.set_real(s.f);
+		return true;
+	}
+	return slot_store(s, out);
+}
+
+inline void free_slots(Slot *from, Slot *to)
+{
+	for (Slot *s = from; s < to; s++)
+		slot_free(*s);
+}
+
+// The name of a built-in function id, or "<unknown function>".
+std::string vm_function_name(int32_t id);
+// The piece's decoded instructions, or null after reporting a malformed piece.
+const Instr *vm_program_of(Machine &m, CCode &code);
+// Calls a built-in (below 100000) or extension function with the top argc
+// Value slots and pushes its result; false when the run must stop.
+bool vm_call_function(Machine &m, int32_t id, int argc);
+// Calls a script: its first instruction, or null after an error.
+const Instr *vm_call_script(Machine &m, const Instr *in, int32_t index, int argc);
+// Returns from the running script with a result (null: the real 0); gives the
+// caller's next instruction.
+const Instr *vm_return(Machine &m, Slot *result);
+// After a failure: every frame taken down as a return would, the stack freed.
+void vm_unwind(Machine &m);
+
 // Marks the decoded popenv that closes its frame without iterating.
 constexpr int32_t POPENV_CLOSE = -1;
 
