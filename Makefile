@@ -41,6 +41,7 @@ bench: bench-vm
 
 bench-vm: release
 	@$(RELEASE_DIR)/bench/bench_vm
+	@$(RELEASE_DIR)/bench/bench_vm_programs
 
 clean:
 	rm -rf build
