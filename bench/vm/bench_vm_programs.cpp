@@ -1,6 +1,7 @@
-// bench_vm_programs.cpp: programs in the game language compiled by our compiler and run
-// on the bytecode machine, each beside the same algorithm in Lua 5.4; the two
-// sides run alternately and the medians are compared.
+// bench_vm_programs.cpp: programs in the game language (bench/vm/programs),
+// compiled by our compiler and run on the bytecode machine, each beside the
+// same algorithm in Lua 5.4; the sides run alternately, medians are compared.
+// "--tiny" runs each once at a small size; a program name runs only that one.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
