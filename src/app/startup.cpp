@@ -210,6 +210,7 @@ int Runner::run(int argc, const char *const *argv)
 	configure_vm(settings);
 	set_compile_to_bytecode(settings.bytecode);
 	dbg_console().Output("LoadGameData()\n");
+	game.in_a_window = settings.in_a_window;
 	LoadResult walk = main_walk(game);
 	if (!walk.ok) {
 		if (!walk.error.empty())

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/byte_reader.h"
+#include "data/resources.h"
 
 class CCode;
 struct StringTexts;
@@ -72,6 +73,18 @@ public:
 	std::vector<UserConstant> user_constants; // OPTN: the game's constants, in order
 	std::vector<std::shared_ptr<CCode>> codes;      // one piece per code entry
 	std::shared_ptr<const StringTexts> code_strings; // texts that string operands name
+
+	// Set before the main walk: "-inawindow" keeps the game out of full screen.
+	bool in_a_window = false;
+
+	// The resources of the main walk (objects and scripts have their own tables).
+	GameOptions options;
+	ResourceTable<RoomRecord> rooms;
+	ResourceTable<TimelineRecord> timelines;
+	ResourceTable<PathRecord> paths;
+	ResourceTable<SoundRecord> sounds;
+	std::vector<ExtensionPackage> extensions;
+	std::vector<uint32_t> included_files; // DAFL: its list, kept as read
 
 	// The debug-information file, when present.
 	DataBlock debug_block;

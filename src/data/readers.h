@@ -30,3 +30,7 @@ bool bind_variable_references(GameData &game, const Chunk &chunk);
 // The main walk's start: every resource list emptied and the options set back to
 // their defaults.
 void reset_resources(GameData &game);
+
+// Hands the options that steer other modules (error display and abort, reads of
+// unset variables) to them.
+void apply_game_options(const GameOptions &options);

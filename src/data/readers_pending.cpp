@@ -3,23 +3,28 @@
 // resource kind is built.
 #include "data/readers.h"
 
+#include "code/script_table.h"
+#include "world/object.h"
+
 bool read_nothing(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_options(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_extensions(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_sounds(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_audio(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 bool read_sprites(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 bool read_backgrounds(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_paths(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_scripts(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 bool read_fonts(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_timelines(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_objects(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_rooms(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 bool read_texture_pages(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 bool read_textures(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 
 void reset_resources(GameData &game)
 {
 	game.header.room_order.clear();
+	game.options.reset();
+	apply_game_options(game.options);
+	game.user_constants.clear();
+	game.rooms.clear();
+	game.timelines.clear();
+	game.paths.clear();
+	game.sounds.clear();
+	game.extensions.clear();
+	game.included_files.clear();
+	object_table().clear();
+	script_table().clear();
 }

@@ -84,6 +84,11 @@ void ChunkBuilder::patch_ref(size_t at, size_t chunk_index, size_t body_offset)
 	m_fixups.push_back({at, false, chunk_index, body_offset});
 }
 
+void ChunkBuilder::patch_string(size_t at, std::string_view text)
+{
+	m_fixups.push_back({at, true, 0, m_owner.string_id(text)});
+}
+
 ChunkBuilder &DataFileWriter::chunk(std::string_view tag)
 {
 	if (tag.size() != 4)

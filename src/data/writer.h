@@ -42,6 +42,8 @@ public:
 	ChunkBuilder &ref_to(size_t chunk_index, size_t body_offset);
 	// Patches an already written u32 to refer to a place in a chunk.
 	void patch_ref(size_t at, size_t chunk_index, size_t body_offset);
+	// Patches an already written u32 to refer to a text of the string table.
+	void patch_string(size_t at, std::string_view text);
 
 private:
 	friend class DataFileWriter;

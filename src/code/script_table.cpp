@@ -1,0 +1,51 @@
+// script_table.cpp: the script table and its hooks into the function lookup.
+#include "code/script_table.h"
+
+#include "code/function_table.h"
+#include "code/value.h"
+
+ScriptTable &script_table()
+{
+	static ScriptTable table;
+	return table;
+}
+
+int32_t ScriptTable::index_of(std::string_view name) const
+{
+	for (size_t i = 0; i < m_scripts.size(); i++)
+		if (m_scripts[i] && m_scripts[i]->name == name)
+			return (int32_t)i;
+	return -1;
+}
+
+namespace {
+
+int32_t find_script(std::string_view name)
+{
+	return script_table().index_of(name);
+}
+
+const char *script_name(int32_t index)
+{
+	CScript *script = script_table().find(index);
+	return script ? script->name.c_str() : nullptr;
+}
+
+bool run_script(int32_t index, CInstance *self, CInstance *other, Value &result)
+{
+	CScript *script = script_table().find(index);
+	if (!script)
+		return false;
+	return run_code(script->code, self, other, &result);
+}
+
+} // namespace
+
+void install_script_hooks()
+{
+	ScriptHooks hooks;
+	hooks.find = find_script;
+	hooks.name = script_name;
+	hooks.run = run_script;
+	set_script_hooks(hooks);
+}
