@@ -12,6 +12,7 @@ void register_builtin_families()
 	registered = true;
 	// ORDER FAMILIES
 	// game functions: motion, collision, instances
+	register_instance_functions();
 	// mathematics and strings
 	register_value_functions();
 	register_random_functions();
@@ -22,12 +23,14 @@ void register_builtin_families()
 	// drag-and-drop actions
 	// files
 	// resources
+	register_object_functions();
 	// interaction: messages, keyboard, mouse
 	// Direct3D
 	// particles
 	// miscellaneous: running code, external calls, events, variables
 	register_execute_functions();
 	register_script_functions();
+	register_event_functions();
 	// data structures
 	// sound
 	// multiplayer

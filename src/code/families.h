@@ -10,3 +10,9 @@ void register_math_functions();
 void register_random_functions();
 void register_string_functions();
 void register_hash_functions();
+// game functions: instances
+void register_instance_functions();
+// resources
+void register_object_functions();
+// miscellaneous: events
+void register_event_functions();
