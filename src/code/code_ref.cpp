@@ -1,5 +1,8 @@
-// code_ref.cpp: the runner of resource code, installed by the bytecode machine.
+// code_ref.cpp: running the code of a resource on the bytecode machine.
 #include "code/code_ref.h"
+
+#include "code/vm/code.h"
+#include "code/vm/machine.h"
 
 namespace {
 CodeRunner g_runner = nullptr;
@@ -12,5 +15,7 @@ void set_code_runner(CodeRunner runner)
 
 bool run_code(CodeRef &code, CInstance *self, CInstance *other, Value *result)
 {
-	return g_runner ? g_runner(code, self, other, result) : true;
+	if (g_runner)
+		return g_runner(code, self, other, result);
+	return code.code ? code_execute(self, other, *code.code, result) : true;
 }

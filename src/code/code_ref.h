@@ -22,9 +22,11 @@ struct CodeRef
 	bool empty() const { return index < 0 && source.empty() && !code; }
 };
 
-// Runs the code of a reference with self and other, leaving its result in
-// `result` when given. Returns false when the run failed. The bytecode machine
-// installs the runner; until then no code runs and every run succeeds.
+// Runs the bound code of a reference with self and other on the bytecode
+// machine, leaving its result in `result` when given. Returns false when the
+// run failed; code that is not bound does nothing and succeeds.
+// set_code_runner replaces the machine (tests record runs with it; null puts
+// the machine back).
 using CodeRunner = bool (*)(CodeRef &code, CInstance *self, CInstance *other, Value *result);
 void set_code_runner(CodeRunner runner);
 bool run_code(CodeRef &code, CInstance *self, CInstance *other, Value *result = nullptr);

@@ -3,6 +3,8 @@
 
 #include "code/function_table.h"
 #include "code/value.h"
+#include "code/vm/code.h"
+#include "code/vm/machine.h"
 
 ScriptTable &script_table()
 {
@@ -31,21 +33,32 @@ const char *script_name(int32_t index)
 	return script ? script->name.c_str() : nullptr;
 }
 
-bool run_script(int32_t index, CInstance *self, CInstance *other, Value &result)
+CCode *script_code(int32_t index)
 {
 	CScript *script = script_table().find(index);
-	if (!script)
+	return script ? script->code.code.get() : nullptr;
+}
+
+// A script run from a built-in function: a failed run leaves "ERROR".
+bool run_script(int32_t index, CInstance *self, CInstance *other, Value &result)
+{
+	CCode *code = script_code(index);
+	if (!code)
 		return false;
-	return run_code(script->code, self, other, &result);
+	return code_execute_script(self, other, *code, result);
 }
 
 } // namespace
 
 void install_script_hooks()
 {
-	ScriptHooks hooks;
+	ScriptHooks hooks = script_hooks();
 	hooks.find = find_script;
 	hooks.name = script_name;
 	hooks.run = run_script;
 	set_script_hooks(hooks);
+	VMHooks vm = vm_hooks();
+	vm.script_code = script_code;
+	vm.script_name = script_name;
+	set_vm_hooks(vm);
 }

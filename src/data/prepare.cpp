@@ -5,6 +5,7 @@
 #include "code/compiler/tree_exec.h"
 #include "code/constants.h"
 #include "common/console.h"
+#include "data/prepare_code.h"
 
 namespace {
 
@@ -15,14 +16,16 @@ bool prepare_constants(GameData &game)
 	return prepare_user_constants(game);
 }
 
+// The included-file chunk builds no records, so there is nothing to extract.
+bool prepare_included_files(GameData &) { return true; }
+bool prepare_scripts(GameData &game) { return prepare_script_code(game); }
+bool prepare_timelines(GameData &game) { return prepare_timeline_code(game); }
+bool prepare_objects(GameData &game) { return prepare_object_code(game); }
+bool prepare_rooms(GameData &game) { return prepare_room_code(game); }
+
 // Steps whose modules are not built yet succeed without work; each module puts
 // its own step here as it is built.
-bool prepare_included_files(GameData &) { return true; }
 bool prepare_extensions(GameData &) { return true; }
-bool prepare_scripts(GameData &) { return true; }
-bool prepare_timelines(GameData &) { return true; }
-bool prepare_objects(GameData &) { return true; }
-bool prepare_rooms(GameData &) { return true; }
 bool prepare_sounds(GameData &) { return true; }
 bool prepare_graphics(GameData &) { return true; }
 

@@ -87,6 +87,7 @@ TEST(Startup, LinesInOrder)
 		"Script_Prepare() ",
 		"TimeLine_Prepare() ",
 		"Object_Prepare() ",
+		"Preparing 0 objects:",
 		"Room_Prepare() ",
 		"Sound_Prepare() ",
 		"InitGraphics() ",
