@@ -45,10 +45,9 @@ void for_object_and_ancestors(CObject *object, Visit visit)
 
 void leave_object_lists(CInstance &instance)
 {
-	CObject *object = object_table().find(instance.object_index);
-	if (!object || object != instance.object)
-		object = instance.object;
-	if (!object)
+	// An object removed from the table since took its lists with it.
+	CObject *object = instance.object;
+	if (!object || object_table().find(instance.object_index) != object)
 		return;
 	remove_from(object->own_instances, &instance);
 	for_object_and_ancestors(object, [&](CObject &o) { remove_from(o.all_instances, &instance); });
