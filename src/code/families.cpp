@@ -25,6 +25,7 @@ void register_builtin_families()
 	// resources
 	register_object_functions();
 	// interaction: messages, keyboard, mouse
+	register_debug_functions();
 	// Direct3D
 	// particles
 	// miscellaneous: running code, external calls, events, variables

@@ -16,3 +16,5 @@ void register_instance_functions();
 void register_object_functions();
 // miscellaneous: events
 void register_event_functions();
+// interaction: messages
+void register_debug_functions();
