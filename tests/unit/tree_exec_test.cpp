@@ -12,6 +12,7 @@
 #include "code/compiler/tree_exec.h"
 #include "code/errors.h"
 #include "code/variables.h"
+#include "code/vm/machine.h"
 #include "code/compiler/code_compile.h"
 #include "test_util.h"
 #include "world/instance.h"
@@ -311,4 +312,28 @@ TEST_F(TreeExec, ConstantValuesAreCompiledExpressions)
 	EXPECT_EQ(v.text(), "ab");
 	EXPECT_FALSE(evaluate_constant_text("Constant.2", "1 +", &temporary, v));
 	EXPECT_FALSE(evaluate_constant_text("Constant.3", "1 / 0", &temporary, v));
+}
+
+namespace {
+
+int32_t find_extension(std::string_view name) { return name == "ext_twice" ? 7 : -1; }
+int extension_argc(int32_t) { return 1; }
+
+} // namespace
+
+TEST_F(TreeExec, ExtensionFunctionsGoThroughThePackagesLayer)
+{
+	ExtensionHooks ext;
+	ext.find = find_extension;
+	ext.argument_count = extension_argc;
+	set_extension_hooks(ext);
+	VMHooks vm;
+	vm.call_extension = [](int32_t id, int argc, const Value *args, Value &result) {
+		result.set_real(id * 100 + argc * 10 + args[0].real() * 2);
+	};
+	set_vm_hooks(vm);
+	EXPECT_EQ(run("return ext_twice(3)"), "716");
+	EXPECT_EQ(run("return ext_twice(3, 4)"), "COMPILE: position 8: Wrong number of arguments to function or script.");
+	set_vm_hooks(VMHooks());
+	set_extension_hooks(ExtensionHooks());
 }

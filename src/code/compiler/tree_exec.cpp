@@ -12,6 +12,7 @@
 #include "code/errors.h"
 #include "code/function_table.h"
 #include "code/variables.h"
+#include "code/vm/machine.h"
 #include "world/instance.h"
 
 namespace {
@@ -153,8 +154,12 @@ private:
 				entry->routine(out, m_scope.self, m_scope.other, argc, args.data());
 			return true;
 		}
-		if (n.id >= EXTENSION_ID_BASE)
-			return true; // extension functions are called through the packages' layer
+		if (n.id >= EXTENSION_ID_BASE) {
+			// The packages' layer, as the machine calls it (the real 0 until it is set).
+			if (vm_hooks().call_extension)
+				vm_hooks().call_extension(n.id - EXTENSION_ID_BASE, argc, args.data(), out);
+			return true;
+		}
 		const ScriptHooks &hooks = script_hooks();
 		if (!hooks.run)
 			return true;
