@@ -2,6 +2,9 @@
 # Both install what the project needs first.
 
 JOBS ?= $(shell nproc)
+# ccache hits across clones in other folders (CI builds a fresh clone).
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
 RELEASE_DIR := build/release
 TEST_DIR := build/test
 CMAKE_GEN := -G Ninja
