@@ -13,6 +13,7 @@ void register_builtin_families()
 	// ORDER FAMILIES
 	// game functions: motion, collision, instances
 	register_instance_functions();
+	register_room_functions();
 	// mathematics and strings
 	register_value_functions();
 	register_random_functions();

@@ -18,3 +18,5 @@ void register_object_functions();
 void register_event_functions();
 // interaction: messages
 void register_debug_functions();
+// game functions: rooms and the game
+void register_room_functions();

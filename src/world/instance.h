@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "code/code_ref.h"
 #include "code/variable_list.h"
 
 class CObject;
@@ -54,6 +55,11 @@ public:
 	bool timeline_running = false, timeline_loop = false;
 	int32_t reserved = 0;
 	float depth = 0;
+
+	// Placed in a room: the creation code of its room entry (the room resource
+	// owns it). Carried: arrived from the previous room as a persistent instance.
+	CodeRef *creation_code = nullptr;
+	bool carried = false;
 
 	// Links of the room list the instance is in.
 	CInstance *next = nullptr, *prev = nullptr;

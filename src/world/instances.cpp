@@ -251,6 +251,38 @@ void copy_instance_fields(CInstance &target, const CInstance &source)
 	join_object_lists(target);
 }
 
+void unregister_instance(CInstance &instance)
+{
+	auto it = state().ids.find(instance.id);
+	if (it != state().ids.end() && it->second == &instance)
+		state().ids.erase(it);
+	leave_object_lists(instance);
+}
+
+void register_instance(CInstance &instance)
+{
+	state().ids[instance.id] = &instance;
+	if (!instance.deactivated) {
+		leave_object_lists(instance);
+		join_object_lists(instance);
+	}
+}
+
+void discard_instance(RoomInstances &room, CInstance *instance)
+{
+	(instance->deactivated ? room.deactivated : room.active).unlink(instance);
+	destroy(instance);
+}
+
+void change_instance_id(CInstance &instance, int32_t id)
+{
+	auto it = state().ids.find(instance.id);
+	if (it != state().ids.end() && it->second == &instance)
+		state().ids.erase(it);
+	instance.id = id;
+	state().ids[id] = &instance;
+}
+
 void remove_marked(RoomInstances &room)
 {
 	for (InstanceChain *chain : {&room.active, &room.deactivated}) {

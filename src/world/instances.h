@@ -86,6 +86,15 @@ void set_instance_object(CInstance &instance, int32_t object_index, bool add);
 // Copies every field of source into target except the id, the links and the
 // lists (target joins its object's lists again); the unnamed flag is cleared.
 void copy_instance_fields(CInstance &target, const CInstance &source);
+// Takes an instance out of its object's lists and the id map, leaving it in its
+// room list (a persistent room keeps its instances that way while it is left),
+// and the reverse for a room entered again.
+void unregister_instance(CInstance &instance);
+void register_instance(CInstance &instance);
+// Unlinks an instance from the room's list it is in and destroys it.
+void discard_instance(RoomInstances &room, CInstance *instance);
+// Gives an instance another id in the id map.
+void change_instance_id(CInstance &instance, int32_t id);
 // Destroys every marked instance of the room's lists.
 void remove_marked(RoomInstances &room);
 // Moves instances between the active and deactivated lists by their flags.

@@ -1,0 +1,129 @@
+// fn_room.cpp: built-in functions that move between rooms and end or restart
+// the game, and the `room`, `room_first` and `room_last` variable rows.
+#include "code/builtin_args.h"
+#include "code/builtin_variables.h"
+#include "code/errors.h"
+#include "code/families.h"
+#include "code/function_table.h"
+#include "run/rooms.h"
+
+namespace {
+
+int32_t arg_int(int argc, const Value *args, int i) { return (int32_t)arg_index(argc, args, i); }
+
+void fn_room_goto(Value &, CInstance *, CInstance *, int argc, const Value *args)
+{
+	if (GameData *game = running_game())
+		request_room(*game, arg_int(argc, args, 0));
+}
+
+void fn_room_goto_previous(Value &, CInstance *, CInstance *, int, const Value *)
+{
+	GameData *game = running_game();
+	if (!game)
+		return;
+	int32_t before = room_before(*game, room_state().current_index);
+	if (before < 0) {
+		report_error("Moving to previous room before the first room.");
+		set_room_request(ROOM_REQUEST_ERROR);
+		return;
+	}
+	request_room(*game, before);
+}
+
+void fn_room_goto_next(Value &, CInstance *, CInstance *, int, const Value *)
+{
+	GameData *game = running_game();
+	if (!game)
+		return;
+	int32_t after = room_after(*game, room_state().current_index);
+	if (after < 0) {
+		report_error("Moving to next room after the last room.");
+		set_room_request(ROOM_REQUEST_ERROR);
+		return;
+	}
+	request_room(*game, after);
+}
+
+void fn_room_restart(Value &, CInstance *, CInstance *, int, const Value *)
+{
+	if (GameData *game = running_game())
+		request_room(*game, room_state().current_index);
+}
+
+void fn_room_previous(Value &result, CInstance *, CInstance *, int argc, const Value *args)
+{
+	GameData *game = running_game();
+	result.set_real(game ? room_before(*game, arg_int(argc, args, 0)) : -1);
+}
+
+void fn_room_next(Value &result, CInstance *, CInstance *, int argc, const Value *args)
+{
+	GameData *game = running_game();
+	result.set_real(game ? room_after(*game, arg_int(argc, args, 0)) : -1);
+}
+
+void fn_room_exists(Value &result, CInstance *, CInstance *, int argc, const Value *args)
+{
+	GameData *game = running_game();
+	result.set_real(game && room_exists(*game, arg_int(argc, args, 0)) ? 1 : 0);
+}
+
+void fn_game_end(Value &, CInstance *, CInstance *, int, const Value *)
+{
+	set_room_request(ROOM_REQUEST_GAME_END);
+}
+
+void fn_game_restart(Value &, CInstance *, CInstance *, int, const Value *)
+{
+	set_room_request(ROOM_REQUEST_RESTART);
+}
+
+bool get_room(CInstance *, int32_t, Value &out)
+{
+	out.set_real(room_state().current_index);
+	return true;
+}
+
+bool set_room(CInstance *, int32_t, const Value &v)
+{
+	if (GameData *game = running_game())
+		request_room(*game, nearest_int32(v.real()));
+	return true;
+}
+
+bool get_room_first(CInstance *, int32_t, Value &out)
+{
+	GameData *game = running_game();
+	out.set_real(game && !game->header.room_order.empty() ? game->header.room_order.front() : -1);
+	return true;
+}
+
+bool get_room_last(CInstance *, int32_t, Value &out)
+{
+	GameData *game = running_game();
+	out.set_real(game && !game->header.room_order.empty() ? game->header.room_order.back() : -1);
+	return true;
+}
+
+const BuiltinEntry room_functions[] = {
+	{"room_goto", fn_room_goto, 1},
+	{"room_goto_previous", fn_room_goto_previous, 0},
+	{"room_goto_next", fn_room_goto_next, 0},
+	{"room_restart", fn_room_restart, 0},
+	{"room_previous", fn_room_previous, 1},
+	{"room_next", fn_room_next, 1},
+	{"room_exists", fn_room_exists, 1},
+	{"game_end", fn_game_end, 0},
+	{"game_restart", fn_game_restart, 0},
+};
+
+} // namespace
+
+void register_room_functions()
+{
+	builtin_variables().attach("room", get_room, set_room);
+	builtin_variables().attach("room_first", get_room_first);
+	builtin_variables().attach("room_last", get_room_last);
+	register_functions(room_functions);
+}
