@@ -34,6 +34,7 @@ void register_builtin_families()
 	register_script_functions();
 	register_event_functions();
 	// data structures
+	register_ds_functions();
 	// sound
 	// multiplayer
 	// physics

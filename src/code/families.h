@@ -20,3 +20,5 @@ void register_event_functions();
 void register_debug_functions();
 // game functions: rooms and the game
 void register_room_functions();
+// data structures
+void register_ds_functions();     // data structures: stacks, queues, lists, maps, priority queues, grids
