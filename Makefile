@@ -16,7 +16,14 @@ else
 RUN_FLAGS ?= --frames 300
 endif
 
-.PHONY: all deps release test run bench bench-vm clean fuzz
+# Benchmarks: a file bench/bench_<group>.cpp or a folder bench/<group>/ builds
+# bench_<group> (bench-vm, bench-ds, ...); `make bench-<group>` runs one group
+# optimised, `make bench` runs every group.
+BENCH_GROUPS := $(sort $(patsubst bench/bench_%.cpp,%,$(wildcard bench/bench_*.cpp)) \
+	$(patsubst bench/%/CMakeLists.txt,%,$(wildcard bench/*/CMakeLists.txt)))
+BENCH_TARGETS := $(addprefix bench-,$(BENCH_GROUPS))
+
+.PHONY: all deps release test run bench clean fuzz $(BENCH_TARGETS)
 
 all: release
 
@@ -39,12 +46,11 @@ test: deps
 	@cmake --build $(TEST_DIR) -j $(JOBS)
 	@cd $(TEST_DIR) && ctest -j $(JOBS) --output-on-failure --timeout 600
 
-# Benchmarks against their peers, built optimised.
-bench: bench-vm
+bench: $(BENCH_TARGETS)
 
-bench-vm: release
-	@$(RELEASE_DIR)/bench/bench_vm
-	@$(RELEASE_DIR)/bench/bench_vm_programs
+# Runs bench_<group>, then any bench_<group>_<part>.
+$(BENCH_TARGETS): bench-%: release
+	@for p in $(RELEASE_DIR)/bench/bench_$* $(wildcard $(RELEASE_DIR)/bench/bench_$*_*); do $$p || exit 1; done
 
 clean:
 	rm -rf build

@@ -1,7 +1,8 @@
-// ds_map.cpp: map storage: the bucket chains that give the map's order and the
-// index that finds keys.
+// ds_map.cpp: map storage: nodes in chunks, the index that finds keys, and the
+// map order laid out for walks.
 #include "ds/ds_map.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -31,17 +32,11 @@ uint32_t crc_bytes(const uint8_t *p, size_t n)
 	return c;
 }
 
-bool same_key(const Value &a, const Value &b)
-{
-	if (a.is_string() != b.is_string())
-		return false;
-	if (a.is_string())
-		return a.text() == b.text();
-	double x = a.real(), y = b.real();
-	return memcmp(&x, &y, sizeof x) == 0;
-}
+bool same_bits(double x, double y) { return memcmp(&x, &y, sizeof x) == 0; }
 
 constexpr size_t FIRST_INDEX_SIZE = 16;
+constexpr size_t FIRST_CHUNK = 16;
+constexpr size_t LARGEST_CHUNK = 4096;
 
 } // namespace
 
@@ -57,49 +52,53 @@ uint32_t ds_key_hash(const Value &key)
 	return crc_bytes(bytes, 8);
 }
 
-CDS_Map::~CDS_Map() { clear(); }
+bool CDS_Map::Node::same_key(const Value &key) const
+{
+	if (key.is_string())
+		return key_is_string && key.text() == key_text;
+	return !key_is_string && same_bits(key.real(), key_real);
+}
+
+Value CDS_Map::Node::key() const { return key_is_string ? Value(std::string_view(key_text)) : Value(key_real); }
 
 void CDS_Map::clear()
 {
-	if (m_buckets) {
-		for (uint32_t b = 0; b <= DS_MAP_BUCKET_MASK && m_count; b++) {
-			for (Node *n = m_buckets[b].head; n;) {
-				Node *next = n->next;
-				delete n;
-				m_count--;
-				n = next;
-			}
-		}
-		m_buckets.reset();
-	}
+	m_chunks.clear();
+	m_chunk_used = m_chunk_size = 0;
+	m_free.clear();
 	m_index.clear();
 	m_count = 0;
+	m_next_seq = 0;
+	m_order.clear();
+	m_order_holes = 0;
+	m_order_valid = false;
 }
 
 void CDS_Map::swap(CDS_Map &other)
 {
-	std::swap(m_buckets, other.m_buckets);
+	std::swap(m_chunks, other.m_chunks);
+	std::swap(m_chunk_used, other.m_chunk_used);
+	std::swap(m_chunk_size, other.m_chunk_size);
+	std::swap(m_free, other.m_free);
 	std::swap(m_index, other.m_index);
 	std::swap(m_index_shift, other.m_index_shift);
 	std::swap(m_count, other.m_count);
+	std::swap(m_next_seq, other.m_next_seq);
+	std::swap(m_order, other.m_order);
+	std::swap(m_order_holes, other.m_order_holes);
+	std::swap(m_order_valid, other.m_order_valid);
 }
 
 void CDS_Map::copy_from(const CDS_Map &source)
 {
 	if (&source == this)
 		return;
+	source.need_order();
 	CDS_Map copy;
-	if (source.m_buckets)
-		for (uint32_t b = 0; b <= DS_MAP_BUCKET_MASK; b++)
-			for (const Node *n = source.m_buckets[b].head; n; n = n->next)
-				copy.insert_new(n->key, n->value, n->hash);
+	for (const Node *n : source.m_order)
+		if (n)
+			copy.insert_new(n->key(), n->value, n->hash);
 	swap(copy);
-}
-
-size_t CDS_Map::slot_of(uint32_t hash) const
-{
-	// The bucket already uses the low bits; spread all of them over the index.
-	return (size_t)((hash * 0x9E3779B1u) >> m_index_shift);
 }
 
 CDS_Map::Node *CDS_Map::lookup(const Value &key, uint32_t hash) const
@@ -111,7 +110,7 @@ CDS_Map::Node *CDS_Map::lookup(const Value &key, uint32_t hash) const
 		const Slot &s = m_index[i];
 		if (!s.node)
 			return nullptr;
-		if (s.hash == hash && same_key(s.node->key, key))
+		if (s.hash == hash && s.node->same_key(key))
 			return s.node;
 	}
 }
@@ -157,25 +156,35 @@ void CDS_Map::index_erase(Node *node)
 	m_index[i] = Slot();
 }
 
+CDS_Map::Node *CDS_Map::new_node()
+{
+	if (!m_free.empty()) {
+		Node *n = m_free.back();
+		m_free.pop_back();
+		return n;
+	}
+	if (m_chunk_used == m_chunk_size) {
+		m_chunk_size = m_chunk_size ? std::min(m_chunk_size * 2, LARGEST_CHUNK) : FIRST_CHUNK;
+		m_chunks.push_back(std::make_unique<Node[]>(m_chunk_size));
+		m_chunk_used = 0;
+	}
+	return &m_chunks.back()[m_chunk_used++];
+}
+
 void CDS_Map::insert_new(const Value &key, const Value &value, uint32_t hash)
 {
-	if (!m_buckets)
-		m_buckets = std::make_unique<Bucket[]>(DS_MAP_BUCKET_MASK + 1);
 	if ((m_count + 1) * 4 > m_index.size() * 3)
 		grow_index();
-	Node *n = new Node;
+	Node *n = new_node();
+	n->seq = m_next_seq++;
 	n->hash = hash;
-	n->key = key;
+	n->key_is_string = key.is_string();
+	n->key_real = key.is_string() ? 0.0 : key.real();
+	n->key_text.assign(key.text());
 	n->value = value;
-	Bucket &b = m_buckets[hash & DS_MAP_BUCKET_MASK];
-	n->prev = b.tail;
-	if (b.tail)
-		b.tail->next = n;
-	else
-		b.head = n;
-	b.tail = n;
 	index_put(n);
 	m_count++;
+	m_order_valid = false;
 }
 
 bool CDS_Map::add(const Value &key, const Value &value)
@@ -198,15 +207,17 @@ void CDS_Map::replace(const Value &key, const Value &value)
 
 bool CDS_Map::remove(const Value &key)
 {
-	uint32_t hash = ds_key_hash(key);
-	Node *n = lookup(key, hash);
+	Node *n = lookup(key, ds_key_hash(key));
 	if (!n)
 		return false;
 	index_erase(n);
-	Bucket &b = m_buckets[hash & DS_MAP_BUCKET_MASK];
-	(n->prev ? n->prev->next : b.head) = n->next;
-	(n->next ? n->next->prev : b.tail) = n->prev;
-	delete n;
+	if (m_order_valid) {
+		m_order[n->order_pos] = nullptr;
+		m_order_holes++;
+	}
+	n->key_text.clear();
+	n->value.clear();
+	m_free.push_back(n);
 	m_count--;
 	return true;
 }
@@ -217,52 +228,72 @@ const Value *CDS_Map::find(const Value &key) const
 	return n ? &n->value : nullptr;
 }
 
-const CDS_Map::Node *CDS_Map::first_from(uint32_t bucket) const
+void CDS_Map::need_order() const
 {
-	if (!m_count)
-		return nullptr;
-	for (uint32_t b = bucket; b <= DS_MAP_BUCKET_MASK; b++)
-		if (m_buckets[b].head)
-			return m_buckets[b].head;
+	if (m_order_valid && m_order_holes * 2 <= m_order.size()) 
+		return;
+	m_order.clear();
+	m_order.reserve(m_count);
+	for (const Slot &s : m_index)
+		if (s.node)
+			m_order.push_back(s.node);
+	std::sort(m_order.begin(), m_order.end(), [](const Node *a, const Node *b) {
+		uint32_t ba = a->hash & DS_MAP_BUCKET_MASK, bb = b->hash & DS_MAP_BUCKET_MASK;
+		return ba != bb ? ba < bb : a->seq < b->seq;
+	});
+	for (size_t i = 0; i < m_order.size(); i++)
+		m_order[i]->order_pos = (uint32_t)i;
+	m_order_holes = 0;
+	m_order_valid = true;
+}
+
+// The first live node from position from on, walking by step (1 or -1).
+const CDS_Map::Node *CDS_Map::order_step(size_t from, int step) const
+{
+	for (size_t i = from; i < m_order.size(); i += (size_t)step)
+		if (m_order[i])
+			return m_order[i];
 	return nullptr;
 }
 
-const CDS_Map::Node *CDS_Map::last_before(uint32_t bucket) const
+bool CDS_Map::first_key(Value &out) const
 {
-	if (!m_count)
-		return nullptr;
-	for (uint32_t b = bucket; b-- > 0;)
-		if (m_buckets[b].tail)
-			return m_buckets[b].tail;
-	return nullptr;
+	need_order();
+	const Node *n = order_step(0, 1);
+	if (n)
+		out = n->key();
+	return n != nullptr;
 }
 
-const Value *CDS_Map::first_key() const
+bool CDS_Map::last_key(Value &out) const
 {
-	const Node *n = first_from(0);
-	return n ? &n->key : nullptr;
+	need_order();
+	const Node *n = order_step(m_order.size() - 1, -1);
+	if (n)
+		out = n->key();
+	return n != nullptr;
 }
 
-const Value *CDS_Map::last_key() const
+bool CDS_Map::next_key(const Value &key, Value &out) const
 {
-	const Node *n = last_before(DS_MAP_BUCKET_MASK + 1);
-	return n ? &n->key : nullptr;
+	const Node *at = lookup(key, ds_key_hash(key));
+	if (!at)
+		return false;
+	need_order();
+	const Node *n = order_step(at->order_pos + (size_t)1, 1);
+	if (n)
+		out = n->key();
+	return n != nullptr;
 }
 
-const Value *CDS_Map::next_key(const Value &key) const
+bool CDS_Map::previous_key(const Value &key, Value &out) const
 {
-	const Node *n = lookup(key, ds_key_hash(key));
-	if (!n)
-		return nullptr;
-	const Node *next = n->next ? n->next : first_from((n->hash & DS_MAP_BUCKET_MASK) + 1);
-	return next ? &next->key : nullptr;
-}
-
-const Value *CDS_Map::previous_key(const Value &key) const
-{
-	const Node *n = lookup(key, ds_key_hash(key));
-	if (!n)
-		return nullptr;
-	const Node *prev = n->prev ? n->prev : last_before(n->hash & DS_MAP_BUCKET_MASK);
-	return prev ? &prev->key : nullptr;
+	const Node *at = lookup(key, ds_key_hash(key));
+	if (!at)
+		return false;
+	need_order();
+	const Node *n = order_step(at->order_pos - (size_t)1, -1);
+	if (n)
+		out = n->key();
+	return n != nullptr;
 }

@@ -1,8 +1,9 @@
 // ds_map.h: CDS_Map, a map from keys to values. Its order (that of the first,
-// last, next and previous walks and of the written form) is 4096 buckets chosen
-// by the low bits of the key's CRC-32, each in insertion order. Keys are told
-// apart by their whole value, so two keys with the same hash are both kept; an
-// index over the whole key finds an entry in constant time.
+// last, next and previous walks, of copies and of the written form) is 4096
+// buckets chosen by the low bits of the key's CRC-32, each in insertion order.
+// Keys are told apart by their whole value, so two keys with the same hash are
+// both kept. An index over the whole key finds entries in constant time; the
+// order is laid out only when a walk asks for it.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +26,7 @@ public:
 	CDS_Map() = default;
 	CDS_Map(const CDS_Map &) = delete;
 	CDS_Map &operator=(const CDS_Map &) = delete;
-	virtual ~CDS_Map();
+	virtual ~CDS_Map() = default;
 
 	int size() const { return (int)m_count; }
 	void clear();
@@ -40,11 +41,11 @@ public:
 	// The value of the key, or null when absent.
 	const Value *find(const Value &key) const;
 
-	// Keys in map order; null when there is none.
-	const Value *first_key() const;
-	const Value *last_key() const;
-	const Value *next_key(const Value &key) const;
-	const Value *previous_key(const Value &key) const;
+	// Keys in map order, copied into out; false when there is none.
+	bool first_key(Value &out) const;
+	bool last_key(Value &out) const;
+	bool next_key(const Value &key, Value &out) const;
+	bool previous_key(const Value &key, Value &out) const;
 
 	std::string write() const;
 	// Replaces the contents with a written map; on failure the map is left as
@@ -54,13 +55,16 @@ public:
 private:
 	struct Node
 	{
-		Node *prev = nullptr, *next = nullptr;
+		uint64_t seq = 0;       // insertion number: the order within a bucket
 		uint32_t hash = 0;
-		Value key, value;
-	};
-	struct Bucket
-	{
-		Node *head = nullptr, *tail = nullptr;
+		uint32_t order_pos = 0; // place in m_order while it is valid
+		bool key_is_string = false;
+		double key_real = 0;
+		std::string key_text; // short keys stay inside the node
+		Value value;
+
+		bool same_key(const Value &key) const;
+		Value key() const;
 	};
 	struct Slot
 	{
@@ -69,16 +73,28 @@ private:
 	};
 
 	Node *lookup(const Value &key, uint32_t hash) const;
+	Node *new_node();
 	void insert_new(const Value &key, const Value &value, uint32_t hash);
 	void index_put(Node *node);
 	void index_erase(Node *node);
 	void grow_index();
-	size_t slot_of(uint32_t hash) const;
-	const Node *first_from(uint32_t bucket) const;
-	const Node *last_before(uint32_t bucket) const;
+	size_t slot_of(uint32_t hash) const { return (size_t)((hash * 0x9E3779B1u) >> m_index_shift); }
+	// Lays out m_order (the live nodes in map order) when it is stale.
+	void need_order() const;
+	const Node *order_step(size_t from, int step) const;
 
-	std::unique_ptr<Bucket[]> m_buckets; // made on the first insert
-	std::vector<Slot> m_index;           // open addressing, linear probing
+	std::vector<std::unique_ptr<Node[]>> m_chunks; // node storage, growing chunk sizes
+	size_t m_chunk_used = 0;                       // nodes handed out from the last chunk
+	size_t m_chunk_size = 0;
+	std::vector<Node *> m_free;
+	std::vector<Slot> m_index; // open addressing, linear probing
 	int m_index_shift = 0;
 	size_t m_count = 0;
+	uint64_t m_next_seq = 0;
+
+	// The live nodes in map order; removed entries leave null until the next
+	// layout, so a walk that deletes as it goes does not lay out again.
+	mutable std::vector<Node *> m_order;
+	mutable size_t m_order_holes = 0;
+	mutable bool m_order_valid = false;
 };

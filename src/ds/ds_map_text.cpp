@@ -98,18 +98,17 @@ bool get_entry(std::string_view entry, Value &key, Value &value, std::string &er
 std::string CDS_Map::write() const
 {
 	std::string out;
-	if (!m_buckets)
-		return out;
-	for (uint32_t b = 0; b <= DS_MAP_BUCKET_MASK; b++) {
-		for (const Node *n = m_buckets[b].head; n; n = n->next) {
-			if (!out.empty())
-				out += ',';
-			out += HEX_DIGITS[(n->key.is_string() ? 1 : 0) + (n->value.is_string() ? 2 : 0)];
-			out += ':';
-			put_value(out, n->key);
-			out += ':';
-			put_value(out, n->value);
-		}
+	need_order();
+	for (const Node *n : m_order) {
+		if (!n)
+			continue;
+		if (!out.empty())
+			out += ',';
+		out += HEX_DIGITS[(n->key_is_string ? 1 : 0) + (n->value.is_string() ? 2 : 0)];
+		out += ':';
+		put_value(out, n->key());
+		out += ':';
+		put_value(out, n->value);
 	}
 	return out;
 }

@@ -65,22 +65,22 @@ DS_FN(fn_ds_map_find_value)
 DS_FN(fn_ds_map_find_previous)
 {
 	if (CDS_Map *m = ds_arg_find(S().maps, args[0]))
-		ds_result(result, m->previous_key(args[1]));
+		m->previous_key(args[1], result);
 }
 DS_FN(fn_ds_map_find_next)
 {
 	if (CDS_Map *m = ds_arg_find(S().maps, args[0]))
-		ds_result(result, m->next_key(args[1]));
+		m->next_key(args[1], result);
 }
 DS_FN(fn_ds_map_find_first)
 {
 	if (CDS_Map *m = ds_arg_find(S().maps, args[0]))
-		ds_result(result, m->first_key());
+		m->first_key(result);
 }
 DS_FN(fn_ds_map_find_last)
 {
 	if (CDS_Map *m = ds_arg_find(S().maps, args[0]))
-		ds_result(result, m->last_key());
+		m->last_key(result);
 }
 DS_FN(fn_ds_map_write)
 {

@@ -334,3 +334,15 @@ TEST_F(DsTest, PriorityQueue)
 	EXPECT_EQ(text_of(call_builtin("ds_priority_delete_max", {p})), "d");
 	EXPECT_EQ(real_of(call_builtin("ds_priority_empty", {p})), 1);
 }
+
+TEST_F(DsTest, PositionsRoundToNearestEven)
+{
+	Value l = call_builtin("ds_list_create");
+	for (int i = 0; i < 5; i++)
+		call_builtin("ds_list_add", {l, i});
+	const double cases[][2] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {2.49, 2}, {3.51, 4}, {-0.4, 0}};
+	for (const auto &c : cases)
+		EXPECT_EQ(real_of(call_builtin("ds_list_find_value", {l, c[0]})), c[1]) << c[0];
+	EXPECT_EQ(real_of(call_builtin("ds_list_find_value", {l, S(" 3 ")})), 3);
+	EXPECT_EQ(real_of(call_builtin("ds_list_find_value", {l, -0.6})), 0);
+}

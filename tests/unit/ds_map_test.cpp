@@ -88,10 +88,11 @@ TEST_F(DsTest, MapWalksFollowBucketsThenInsertion)
 	std::vector<std::string> forward, backward, want;
 	for (const auto &e : expected)
 		want.push_back(std::get<2>(e));
-	for (const Value *k = map.first_key(); k; k = map.next_key(*k))
-		forward.push_back(value_to_text(*k));
-	for (const Value *k = map.last_key(); k; k = map.previous_key(*k))
-		backward.push_back(value_to_text(*k));
+	Value k;
+	for (bool more = map.first_key(k); more; more = map.next_key(Value(k), k))
+		forward.push_back(value_to_text(k));
+	for (bool more = map.last_key(k); more; more = map.previous_key(Value(k), k))
+		backward.push_back(value_to_text(k));
 	std::reverse(backward.begin(), backward.end());
 	EXPECT_EQ(forward, want);
 	EXPECT_EQ(backward, want);
@@ -140,4 +141,29 @@ TEST_F(DsTest, MapIndexSurvivesHeavyChurn)
 		if (v)
 			EXPECT_EQ(v->real(), model[k]);
 	}
+}
+
+TEST_F(DsTest, MapWalkThatDeletesAsItGoes)
+{
+	Value m = call_builtin("ds_map_create");
+	for (int i = 0; i < 200; i++)
+		call_builtin("ds_map_add", {m, i, i});
+	int visited = 0;
+	Value k = call_builtin("ds_map_find_first", {m});
+	while (call_builtin("ds_map_exists", {m, k}).real() == 1) {
+		Value next = call_builtin("ds_map_find_next", {m, k});
+		if (visited % 2 == 0)
+			call_builtin("ds_map_delete", {m, k});
+		visited++;
+		k = next;
+	}
+	EXPECT_EQ(visited, 200);
+	EXPECT_EQ(real_of(call_builtin("ds_map_size", {m})), 100);
+	// An entry added after a walk began goes to its place in the order.
+	call_builtin("ds_map_add", {m, S("late"), 1});
+	int count = 0;
+	for (k = call_builtin("ds_map_find_first", {m}); call_builtin("ds_map_exists", {m, k}).real() == 1;
+	     k = call_builtin("ds_map_find_next", {m, k}))
+		count++;
+	EXPECT_EQ(count, 101);
 }

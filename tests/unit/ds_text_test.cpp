@@ -153,7 +153,9 @@ TEST_F(DsTest, MapTextForm)
 		ASSERT_EQ(map.size(), 1) << c.text;
 		ASSERT_TRUE(map.find(c.key)) << c.text;
 		EXPECT_TRUE(identical(*map.find(c.key), c.value)) << c.text;
-		EXPECT_TRUE(identical(*map.first_key(), c.key)) << c.text;
+		Value first;
+		ASSERT_TRUE(map.first_key(first));
+		EXPECT_TRUE(identical(first, c.key)) << c.text;
 	}
 	// Several entries; a key given twice keeps its first value.
 	CDS_Map map;
