@@ -10,14 +10,6 @@
 #include <locale.h>
 #include <malloc.h>
 
-void Value::free_text()
-{
-	if (m_text) {
-		free(m_text);
-		m_text = nullptr;
-	}
-}
-
 void Value::set_string(std::string_view text)
 {
 	size_t nul = text.find('\0');

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -121,7 +122,14 @@ private:
 		m_kind = kind;
 		m_real = real;
 	}
-	void free_text();
+	// Inline: every copy, assignment and destruction passes here.
+	void free_text()
+	{
+		if (m_text) {
+			free(m_text);
+			m_text = nullptr;
+		}
+	}
 
 	uint32_t m_kind = VALUE_REAL;
 	char *m_text = nullptr; // owned; null is the empty string

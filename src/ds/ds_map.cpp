@@ -2,9 +2,14 @@
 // map order laid out for walks.
 #include "ds/ds_map.h"
 
+#include <cstdlib>
+#include <new>
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
+
+#include "ds/ds_memory.h"
 
 namespace {
 
@@ -66,7 +71,7 @@ void CDS_Map::clear()
 	m_chunks.clear();
 	m_chunk_used = m_chunk_size = 0;
 	m_free.clear();
-	m_index.clear();
+	free_index();
 	m_count = 0;
 	m_next_seq = 0;
 	m_order.clear();
@@ -81,6 +86,7 @@ void CDS_Map::swap(CDS_Map &other)
 	std::swap(m_chunk_size, other.m_chunk_size);
 	std::swap(m_free, other.m_free);
 	std::swap(m_index, other.m_index);
+	std::swap(m_index_size, other.m_index_size);
 	std::swap(m_index_shift, other.m_index_shift);
 	std::swap(m_count, other.m_count);
 	std::swap(m_next_seq, other.m_next_seq);
@@ -103,9 +109,9 @@ void CDS_Map::copy_from(const CDS_Map &source)
 
 CDS_Map::Node *CDS_Map::lookup(const Value &key, uint32_t hash) const
 {
-	if (m_index.empty())
+	if (!m_index_size)
 		return nullptr;
-	size_t mask = m_index.size() - 1;
+	size_t mask = m_index_size - 1;
 	for (size_t i = slot_of(hash);; i = (i + 1) & mask) {
 		const Slot &s = m_index[i];
 		if (!s.node)
@@ -117,30 +123,45 @@ CDS_Map::Node *CDS_Map::lookup(const Value &key, uint32_t hash) const
 
 void CDS_Map::index_put(Node *node)
 {
-	size_t mask = m_index.size() - 1;
+	size_t mask = m_index_size - 1;
 	size_t i = slot_of(node->hash);
 	while (m_index[i].node)
 		i = (i + 1) & mask;
 	m_index[i] = {node->hash, node};
 }
 
+void CDS_Map::free_index()
+{
+	ds_free_zeroed(m_index, m_index_size * sizeof(Slot));
+	m_index = nullptr;
+	m_index_size = 0;
+}
+
 void CDS_Map::grow_index()
 {
-	size_t size = m_index.empty() ? FIRST_INDEX_SIZE : m_index.size() * 2;
+	size_t size = m_index_size ? m_index_size * 2 : FIRST_INDEX_SIZE;
 	int bits = 0;
 	while (((size_t)1 << bits) < size)
 		bits++;
-	std::vector<Slot> old = std::move(m_index);
-	m_index.assign(size, Slot());
+	// An all-zero slot is an empty one.
+	size_t bytes = size * sizeof(Slot);
+	Slot *slots = (Slot *)ds_alloc_zeroed(bytes);
+	if (!slots)
+		throw std::bad_alloc();
+	Slot *old = m_index;
+	size_t old_size = m_index_size;
+	m_index = slots;
+	m_index_size = size;
 	m_index_shift = 32 - bits;
-	for (const Slot &s : old)
-		if (s.node)
-			index_put(s.node);
+	for (size_t i = 0; i < old_size; i++)
+		if (old[i].node)
+			index_put(old[i].node);
+	ds_free_zeroed(old, old_size * sizeof(Slot));
 }
 
 void CDS_Map::index_erase(Node *node)
 {
-	size_t mask = m_index.size() - 1;
+	size_t mask = m_index_size - 1;
 	size_t i = slot_of(node->hash);
 	while (m_index[i].node != node)
 		i = (i + 1) & mask;
@@ -173,7 +194,7 @@ CDS_Map::Node *CDS_Map::new_node()
 
 void CDS_Map::insert_new(const Value &key, const Value &value, uint32_t hash)
 {
-	if ((m_count + 1) * 4 > m_index.size() * 3)
+	if ((m_count + 1) * 4 > m_index_size * 3)
 		grow_index();
 	Node *n = new_node();
 	n->seq = m_next_seq++;
@@ -234,9 +255,9 @@ void CDS_Map::need_order() const
 		return;
 	m_order.clear();
 	m_order.reserve(m_count);
-	for (const Slot &s : m_index)
-		if (s.node)
-			m_order.push_back(s.node);
+	for (size_t i = 0; i < m_index_size; i++)
+		if (m_index[i].node)
+			m_order.push_back(m_index[i].node);
 	std::sort(m_order.begin(), m_order.end(), [](const Node *a, const Node *b) {
 		uint32_t ba = a->hash & DS_MAP_BUCKET_MASK, bb = b->hash & DS_MAP_BUCKET_MASK;
 		return ba != bb ? ba < bb : a->seq < b->seq;

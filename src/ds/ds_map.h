@@ -26,7 +26,7 @@ public:
 	CDS_Map() = default;
 	CDS_Map(const CDS_Map &) = delete;
 	CDS_Map &operator=(const CDS_Map &) = delete;
-	virtual ~CDS_Map() = default;
+	virtual ~CDS_Map() { clear(); }
 
 	int size() const { return (int)m_count; }
 	void clear();
@@ -78,6 +78,7 @@ private:
 	void index_put(Node *node);
 	void index_erase(Node *node);
 	void grow_index();
+	void free_index();
 	size_t slot_of(uint32_t hash) const { return (size_t)((hash * 0x9E3779B1u) >> m_index_shift); }
 	// Lays out m_order (the live nodes in map order) when it is stale.
 	void need_order() const;
@@ -87,7 +88,10 @@ private:
 	size_t m_chunk_used = 0;                       // nodes handed out from the last chunk
 	size_t m_chunk_size = 0;
 	std::vector<Node *> m_free;
-	std::vector<Slot> m_index; // open addressing, linear probing
+	// The index: open addressing with linear probing over m_index_size slots
+	// (a power of two, or 0).
+	Slot *m_index = nullptr; // owned, from ds_alloc_zeroed
+	size_t m_index_size = 0;
 	int m_index_shift = 0;
 	size_t m_count = 0;
 	uint64_t m_next_seq = 0;
