@@ -45,11 +45,6 @@ int CDS_List::find_index(const Value &v) const
 	return -1;
 }
 
-const Value *CDS_List::at(int64_t pos) const
-{
-	return in_range(pos) ? &m_items[(size_t)pos] : nullptr;
-}
-
 void CDS_List::sort(bool ascending) { ds_sort_values(m_items, ascending); }
 
 void CDS_List::shuffle()

@@ -25,7 +25,7 @@ public:
 	// The first position whose element compares equal, or -1.
 	int find_index(const Value &v) const;
 	// The element at pos, or null when pos is out of range.
-	const Value *at(int64_t pos) const;
+	const Value *at(int64_t pos) const { return in_range(pos) ? &m_items[(size_t)pos] : nullptr; }
 	void sort(bool ascending);
 	// size × 8 swaps of two positions drawn from the game's random generator.
 	void shuffle();

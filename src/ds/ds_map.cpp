@@ -6,6 +6,7 @@
 #include <new>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -37,11 +38,69 @@ uint32_t crc_bytes(const uint8_t *p, size_t n)
 	return c;
 }
 
+uint64_t read64(const uint8_t *p)
+{
+	uint64_t v;
+	memcpy(&v, p, 8);
+	return v;
+}
+
+uint64_t read32(const uint8_t *p)
+{
+	uint32_t v;
+	memcpy(&v, p, 4);
+	return v;
+}
+
+uint64_t mum(uint64_t a, uint64_t b)
+{
+	__uint128_t r = (__uint128_t)a * b;
+	return (uint64_t)r ^ (uint64_t)(r >> 64);
+}
+
+// The index hash: a multiply-mix over whole words, far shorter than the CRC.
+uint32_t index_hash_bytes(const uint8_t *p, size_t n, uint64_t seed)
+{
+	const uint64_t s1 = 0xe7037ed1a0b428dbull;
+	seed ^= 0xa0761d6478bd642full ^ n;
+	uint64_t a = 0, b = 0;
+	if (n <= 16) {
+		if (n >= 4) {
+			size_t d = (n >> 3) << 2;
+			a = read32(p) << 32 | read32(p + d);
+			b = read32(p + n - 4) << 32 | read32(p + n - 4 - d);
+		} else if (n > 0) {
+			a = (uint64_t)p[0] << 16 | (uint64_t)p[n >> 1] << 8 | p[n - 1];
+		}
+	} else {
+		size_t i = 0;
+		for (; n - i > 16; i += 16)
+			seed = mum(read64(p + i) ^ s1, read64(p + i + 8) ^ seed);
+		a = read64(p + n - 16);
+		b = read64(p + n - 8);
+	}
+	uint64_t h = mum(a ^ s1, b ^ seed);
+	return (uint32_t)(h ^ (h >> 32));
+}
+
+uint32_t index_hash(const Value &key)
+{
+	if (key.is_string()) {
+		std::string_view t = key.text();
+		return index_hash_bytes((const uint8_t *)t.data(), t.size(), 1);
+	}
+	double r = key.real();
+	uint8_t bytes[8];
+	memcpy(bytes, &r, 8);
+	return index_hash_bytes(bytes, 8, 2);
+}
+
 bool same_bits(double x, double y) { return memcmp(&x, &y, sizeof x) == 0; }
 
 constexpr size_t FIRST_INDEX_SIZE = 16;
-constexpr size_t FIRST_CHUNK = 16;
-constexpr size_t LARGEST_CHUNK = 4096;
+constexpr uint32_t FIRST_CHUNK_BITS = 4;
+
+size_t chunk_nodes(size_t k) { return (size_t)1 << (FIRST_CHUNK_BITS + k); }
 
 } // namespace
 
@@ -68,8 +127,7 @@ Value CDS_Map::Node::key() const { return key_is_string ? Value(std::string_view
 
 void CDS_Map::clear()
 {
-	m_chunks.clear();
-	m_chunk_used = m_chunk_size = 0;
+	free_nodes();
 	m_free.clear();
 	free_index();
 	m_count = 0;
@@ -82,8 +140,7 @@ void CDS_Map::clear()
 void CDS_Map::swap(CDS_Map &other)
 {
 	std::swap(m_chunks, other.m_chunks);
-	std::swap(m_chunk_used, other.m_chunk_used);
-	std::swap(m_chunk_size, other.m_chunk_size);
+	std::swap(m_node_count, other.m_node_count);
 	std::swap(m_free, other.m_free);
 	std::swap(m_index, other.m_index);
 	std::swap(m_index_size, other.m_index_size);
@@ -114,10 +171,13 @@ CDS_Map::Node *CDS_Map::lookup(const Value &key, uint32_t hash) const
 	size_t mask = m_index_size - 1;
 	for (size_t i = slot_of(hash);; i = (i + 1) & mask) {
 		const Slot &s = m_index[i];
-		if (!s.node)
+		if (!s.ref)
 			return nullptr;
-		if (s.hash == hash && s.node->same_key(key))
-			return s.node;
+		if (s.hash == hash) {
+			Node *n = node_at(s.ref - 1);
+			if (n->same_key(key))
+				return n;
+		}
 	}
 }
 
@@ -125,9 +185,9 @@ void CDS_Map::index_put(Node *node)
 {
 	size_t mask = m_index_size - 1;
 	size_t i = slot_of(node->hash);
-	while (m_index[i].node)
+	while (m_index[i].ref)
 		i = (i + 1) & mask;
-	m_index[i] = {node->hash, node};
+	m_index[i] = {node->hash, node->self + 1};
 }
 
 void CDS_Map::free_index()
@@ -154,8 +214,8 @@ void CDS_Map::grow_index()
 	m_index_size = size;
 	m_index_shift = 32 - bits;
 	for (size_t i = 0; i < old_size; i++)
-		if (old[i].node)
-			index_put(old[i].node);
+		if (old[i].ref)
+			index_put(node_at(old[i].ref - 1));
 	ds_free_zeroed(old, old_size * sizeof(Slot));
 }
 
@@ -163,10 +223,10 @@ void CDS_Map::index_erase(Node *node)
 {
 	size_t mask = m_index_size - 1;
 	size_t i = slot_of(node->hash);
-	while (m_index[i].node != node)
+	while (m_index[i].ref != node->self + 1)
 		i = (i + 1) & mask;
 	// Backward shift: pull later entries of the probe run into the hole.
-	for (size_t j = (i + 1) & mask; m_index[j].node; j = (j + 1) & mask) {
+	for (size_t j = (i + 1) & mask; m_index[j].ref; j = (j + 1) & mask) {
 		size_t home = slot_of(m_index[j].hash);
 		bool movable = i <= j ? (home <= i || home > j) : (home <= i && home > j);
 		if (movable) {
@@ -177,19 +237,42 @@ void CDS_Map::index_erase(Node *node)
 	m_index[i] = Slot();
 }
 
+CDS_Map::Node *CDS_Map::node_at(uint32_t number) const
+{
+	uint32_t q = (number >> FIRST_CHUNK_BITS) + 1;
+	uint32_t k = (uint32_t)std::bit_width(q) - 1;
+	return m_chunks[k] + (number - (chunk_nodes(k) - chunk_nodes(0)));
+}
+
 CDS_Map::Node *CDS_Map::new_node()
 {
 	if (!m_free.empty()) {
-		Node *n = m_free.back();
+		Node *n = node_at(m_free.back());
 		m_free.pop_back();
 		return n;
 	}
-	if (m_chunk_used == m_chunk_size) {
-		m_chunk_size = m_chunk_size ? std::min(m_chunk_size * 2, LARGEST_CHUNK) : FIRST_CHUNK;
-		m_chunks.push_back(std::make_unique<Node[]>(m_chunk_size));
-		m_chunk_used = 0;
+	uint32_t number = m_node_count;
+	size_t k = (size_t)std::bit_width((number >> FIRST_CHUNK_BITS) + 1) - 1;
+	if (k == m_chunks.size()) {
+		Node *chunk = (Node *)ds_alloc_zeroed(chunk_nodes(k) * sizeof(Node));
+		if (!chunk)
+			throw std::bad_alloc();
+		m_chunks.push_back(chunk);
 	}
-	return &m_chunks.back()[m_chunk_used++];
+	Node *n = new (node_at(number)) Node;
+	n->self = number;
+	m_node_count++;
+	return n;
+}
+
+void CDS_Map::free_nodes()
+{
+	for (uint32_t i = 0; i < m_node_count; i++)
+		node_at(i)->~Node();
+	for (size_t k = 0; k < m_chunks.size(); k++)
+		ds_free_zeroed(m_chunks[k], chunk_nodes(k) * sizeof(Node));
+	m_chunks.clear();
+	m_node_count = 0;
 }
 
 void CDS_Map::insert_new(const Value &key, const Value &value, uint32_t hash)
@@ -199,6 +282,7 @@ void CDS_Map::insert_new(const Value &key, const Value &value, uint32_t hash)
 	Node *n = new_node();
 	n->seq = m_next_seq++;
 	n->hash = hash;
+	n->bucket_known = false;
 	n->key_is_string = key.is_string();
 	n->key_real = key.is_string() ? 0.0 : key.real();
 	n->key_text.assign(key.text());
@@ -210,7 +294,7 @@ void CDS_Map::insert_new(const Value &key, const Value &value, uint32_t hash)
 
 bool CDS_Map::add(const Value &key, const Value &value)
 {
-	uint32_t hash = ds_key_hash(key);
+	uint32_t hash = index_hash(key);
 	if (lookup(key, hash))
 		return false;
 	insert_new(key, value, hash);
@@ -219,7 +303,7 @@ bool CDS_Map::add(const Value &key, const Value &value)
 
 void CDS_Map::replace(const Value &key, const Value &value)
 {
-	uint32_t hash = ds_key_hash(key);
+	uint32_t hash = index_hash(key);
 	if (Node *n = lookup(key, hash))
 		n->value = value;
 	else
@@ -228,7 +312,7 @@ void CDS_Map::replace(const Value &key, const Value &value)
 
 bool CDS_Map::remove(const Value &key)
 {
-	Node *n = lookup(key, ds_key_hash(key));
+	Node *n = lookup(key, index_hash(key));
 	if (!n)
 		return false;
 	index_erase(n);
@@ -238,14 +322,14 @@ bool CDS_Map::remove(const Value &key)
 	}
 	n->key_text.clear();
 	n->value.clear();
-	m_free.push_back(n);
+	m_free.push_back(n->self);
 	m_count--;
 	return true;
 }
 
 const Value *CDS_Map::find(const Value &key) const
 {
-	const Node *n = lookup(key, ds_key_hash(key));
+	const Node *n = lookup(key, index_hash(key));
 	return n ? &n->value : nullptr;
 }
 
@@ -256,11 +340,24 @@ void CDS_Map::need_order() const
 	m_order.clear();
 	m_order.reserve(m_count);
 	for (size_t i = 0; i < m_index_size; i++)
-		if (m_index[i].node)
-			m_order.push_back(m_index[i].node);
+		if (m_index[i].ref)
+			m_order.push_back(node_at(m_index[i].ref - 1));
+	for (Node *n : m_order) {
+		if (n->bucket_known)
+			continue;
+		uint32_t crc;
+		if (n->key_is_string) {
+			crc = crc_bytes((const uint8_t *)n->key_text.data(), n->key_text.size());
+		} else {
+			uint8_t bytes[8];
+			memcpy(bytes, &n->key_real, 8);
+			crc = crc_bytes(bytes, 8);
+		}
+		n->bucket = crc & DS_MAP_BUCKET_MASK;
+		n->bucket_known = true;
+	}
 	std::sort(m_order.begin(), m_order.end(), [](const Node *a, const Node *b) {
-		uint32_t ba = a->hash & DS_MAP_BUCKET_MASK, bb = b->hash & DS_MAP_BUCKET_MASK;
-		return ba != bb ? ba < bb : a->seq < b->seq;
+		return a->bucket != b->bucket ? a->bucket < b->bucket : a->seq < b->seq;
 	});
 	for (size_t i = 0; i < m_order.size(); i++)
 		m_order[i]->order_pos = (uint32_t)i;
@@ -297,7 +394,7 @@ bool CDS_Map::last_key(Value &out) const
 
 bool CDS_Map::next_key(const Value &key, Value &out) const
 {
-	const Node *at = lookup(key, ds_key_hash(key));
+	const Node *at = lookup(key, index_hash(key));
 	if (!at)
 		return false;
 	need_order();
@@ -309,7 +406,7 @@ bool CDS_Map::next_key(const Value &key, Value &out) const
 
 bool CDS_Map::previous_key(const Value &key, Value &out) const
 {
-	const Node *at = lookup(key, ds_key_hash(key));
+	const Node *at = lookup(key, index_hash(key));
 	if (!at)
 		return false;
 	need_order();

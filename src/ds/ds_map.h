@@ -2,8 +2,8 @@
 // last, next and previous walks, of copies and of the written form) is 4096
 // buckets chosen by the low bits of the key's CRC-32, each in insertion order.
 // Keys are told apart by their whole value, so two keys with the same hash are
-// both kept. An index over the whole key finds entries in constant time; the
-// order is laid out only when a walk asks for it.
+// both kept. An index over the whole key (with a faster hash of its own) finds
+// entries in constant time; the order is laid out only when a walk asks for it.
 #pragma once
 
 #include <cstdint>
@@ -56,8 +56,11 @@ private:
 	struct Node
 	{
 		uint64_t seq = 0;       // insertion number: the order within a bucket
-		uint32_t hash = 0;
+		uint32_t hash = 0;      // the index hash
+		uint32_t bucket = 0;    // CRC-32 & 4095, once bucket_known
+		bool bucket_known = false;
 		uint32_t order_pos = 0; // place in m_order while it is valid
+		uint32_t self = 0;      // the node's own number
 		bool key_is_string = false;
 		double key_real = 0;
 		std::string key_text; // short keys stay inside the node
@@ -66,14 +69,17 @@ private:
 		bool same_key(const Value &key) const;
 		Value key() const;
 	};
+	// 8 bytes, so that more of a large index stays in the caches.
 	struct Slot
 	{
 		uint32_t hash = 0;
-		Node *node = nullptr;
+		uint32_t ref = 0; // the node's number + 1; 0 for an empty slot
 	};
 
 	Node *lookup(const Value &key, uint32_t hash) const;
 	Node *new_node();
+	Node *node_at(uint32_t number) const;
+	void free_nodes();
 	void insert_new(const Value &key, const Value &value, uint32_t hash);
 	void index_put(Node *node);
 	void index_erase(Node *node);
@@ -84,10 +90,11 @@ private:
 	void need_order() const;
 	const Node *order_step(size_t from, int step) const;
 
-	std::vector<std::unique_ptr<Node[]>> m_chunks; // node storage, growing chunk sizes
-	size_t m_chunk_used = 0;                       // nodes handed out from the last chunk
-	size_t m_chunk_size = 0;
-	std::vector<Node *> m_free;
+	// Node storage: chunk k holds 16 << k nodes, so node numbers map to chunks
+	// by their bit width; nodes never move.
+	std::vector<Node *> m_chunks;
+	uint32_t m_node_count = 0; // nodes made so far
+	std::vector<uint32_t> m_free;
 	// The index: open addressing with linear probing over m_index_size slots
 	// (a power of two, or 0).
 	Slot *m_index = nullptr; // owned, from ds_alloc_zeroed

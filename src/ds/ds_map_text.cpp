@@ -128,9 +128,7 @@ bool CDS_Map::read(std::string_view text, std::string &error)
 			return false;
 		}
 		// A key given twice keeps its first value, as a lookup would find it.
-		uint32_t hash = ds_key_hash(key);
-		if (!map.lookup(key, hash))
-			map.insert_new(key, value, hash);
+		map.add(key, value);
 		number++;
 		if (comma == std::string_view::npos)
 			break;

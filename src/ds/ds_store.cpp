@@ -1,13 +1,7 @@
-// ds_store.cpp: the containers of the running game.
+// ds_store.cpp: freeing the containers of the running game.
 #include "ds/ds_store.h"
 
 #include "ds/ds_compare.h"
-
-DsStore &ds_store()
-{
-	static DsStore store;
-	return store;
-}
 
 void ds_reset()
 {

@@ -21,7 +21,11 @@ struct DsStore
 };
 
 // The containers of the running game.
-DsStore &ds_store();
+inline DsStore &ds_store()
+{
+	static DsStore store;
+	return store;
+}
 // Frees every container and sets the precision back to its default: the game
 // has ended or restarts.
 void ds_reset();
