@@ -167,3 +167,23 @@ TEST_F(DsTest, MapWalkThatDeletesAsItGoes)
 		count++;
 	EXPECT_EQ(count, 101);
 }
+
+TEST_F(DsTest, LargeMapUsesItsBigStorageSoundly)
+{
+	// Enough entries for the index and the node chunks to come from the
+	// system's large pages.
+	CDS_Map map;
+	const int n = 120000;
+	for (int i = 0; i < n; i++)
+		ASSERT_TRUE(map.add(Value(i), Value(i * 2)));
+	for (int i = 0; i < n; i += 1000)
+		ASSERT_EQ(map.find(Value(i))->real(), i * 2);
+	for (int i = 0; i < n; i += 2)
+		ASSERT_TRUE(map.remove(Value(i)));
+	EXPECT_EQ(map.size(), n / 2);
+	EXPECT_FALSE(map.find(Value(0)));
+	EXPECT_EQ(map.find(Value(1))->real(), 2);
+	CDS_Map copy;
+	copy.copy_from(map);
+	EXPECT_EQ(copy.write(), map.write());
+}
