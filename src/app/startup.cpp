@@ -14,6 +14,7 @@
 #include "code/random.h"
 #include "code/vm/machine.h"
 #include "data/walk.h"
+#include "run/rooms.h"
 
 namespace {
 
@@ -165,8 +166,8 @@ void Runner::main_loop()
 	run_state.frame_limit = settings.frames;
 	run_state.unpaced = settings.unpaced;
 	while (run_state.running == 1) {
-		run_frame(run_state);
-		if (!platform::pump_events())
+		run_frame(run_state, game);
+		if (run_state.running == 1 && !platform::pump_events())
 			run_state.running = 0;
 	}
 }
@@ -227,13 +228,16 @@ int Runner::run(int argc, const char *const *argv)
 	}
 
 	dbg_console().Output("Run_Start\n");
-	if (run_state.running == 0) {
-		run_state.running = 1;
-		dbg_console().Output("StartGame()\n");
+	if (!game_start(game)) {
+		game_end(game);
+		clean_up();
+		return EXIT_FAILED;
 	}
 	run_state.running = 1;
 	dbg_console().Output("Entering main loop.\n");
 	main_loop();
+	// The game end events of the room the game ends in.
+	game_end(game);
 
 	clean_up();
 	return EXIT_OK;

@@ -25,6 +25,7 @@ void register_builtin_families()
 	// files
 	// resources
 	register_object_functions();
+	register_timeline_functions();
 	// interaction: messages, keyboard, mouse
 	register_debug_functions();
 	// Direct3D

@@ -20,5 +20,6 @@ void register_event_functions();
 void register_debug_functions();
 // game functions: rooms and the game
 void register_room_functions();
+void register_timeline_functions(); // resources: timeline_ and the alarm and timeline rows
 // data structures
 void register_ds_functions();     // data structures: stacks, queues, lists, maps, priority queues, grids

@@ -6,6 +6,9 @@
 #include "code/families.h"
 #include "code/function_table.h"
 #include "run/rooms.h"
+#include "run/run_state.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -106,6 +109,26 @@ bool get_room_last(CInstance *, int32_t, Value &out)
 	return true;
 }
 
+bool get_room_speed(CInstance *, int32_t, Value &out)
+{
+	CRoom *room = room_state().current;
+	out.set_real(room ? room->record.speed : 0);
+	return true;
+}
+
+bool set_room_speed(CInstance *, int32_t, const Value &v)
+{
+	if (CRoom *room = room_state().current)
+		room->record.speed = (uint32_t)std::max(nearest_int32(v.real()), 0);
+	return true;
+}
+
+bool get_fps(CInstance *, int32_t, Value &out)
+{
+	out.set_real(current_fps());
+	return true;
+}
+
 const BuiltinEntry room_functions[] = {
 	{"room_goto", fn_room_goto, 1},
 	{"room_goto_previous", fn_room_goto_previous, 0},
@@ -125,5 +148,7 @@ void register_room_functions()
 	builtin_variables().attach("room", get_room, set_room);
 	builtin_variables().attach("room_first", get_room_first);
 	builtin_variables().attach("room_last", get_room_last);
+	builtin_variables().attach("room_speed", get_room_speed, set_room_speed);
+	builtin_variables().attach("fps", get_fps);
 	register_functions(room_functions);
 }

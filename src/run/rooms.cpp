@@ -124,11 +124,14 @@ bool game_start(GameData &game)
 	s.carried.clear();
 	s.current = nullptr;
 	s.current_index = -1;
-	if (game.header.room_order.empty() || !room_resource(game, game.header.room_order[0])) {
-		show_error("The game has no first room.", false);
-		return false;
+	// A game without rooms runs with no room: its frames pass with nothing to do.
+	if (!game.header.room_order.empty()) {
+		if (!room_resource(game, game.header.room_order[0])) {
+			show_error("The game's first room " + std::to_string(game.header.room_order[0]) + " does not exist.", false);
+			return false;
+		}
+		go_to_room(game, game.header.room_order[0], true);
 	}
-	go_to_room(game, game.header.room_order[0], true);
 	dbg_console().Output("StartGame() - DONE\n");
 	return true;
 }
@@ -223,6 +226,7 @@ void game_end(GameData &game)
 	s.slots.clear();
 	s.current = nullptr;
 	s.current_index = -1;
+	set_room_request(ROOM_REQUEST_NONE);
 }
 
 void request_room(const GameData &game, int32_t room)

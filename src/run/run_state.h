@@ -1,7 +1,10 @@
-// run_state.h: the state of the running game loop.
+// run_state.h: the state of the running game loop: the frame schedule, the
+// frame rate and the frame limit.
 #pragma once
 
 #include <cstdint>
+
+class GameData;
 
 struct RunState
 {
@@ -9,10 +12,29 @@ struct RunState
 	long frames_run = 0;
 	long frame_limit = -1;    // end the game after this many frames (-1: no limit)
 	bool unpaced = false;     // frames back to back instead of at the room speed
-	int room_speed = 30;      // frames per second
-	int64_t next_frame_us = 0;
+	bool draw_enabled = true;
+	int64_t last_frame_us = 0;   // the scheduled start of the last frame
+	int64_t second_start_us = 0; // the start of the second the frame rate counts
+	int32_t frames_this_second = 0;
 };
 
-// Runs one frame: waits for its time slot (unless unpaced), then the step. The
-// frame limit ends the game like a game end request.
-void run_frame(RunState &state);
+// The wait before a frame: one frame's time at the room speed less the time
+// since the last frame, between 0 and one second, in whole microseconds.
+int64_t frame_wait_us(int64_t now_us, int64_t last_frame_us, int32_t room_speed);
+
+// Runs one frame: waits for its time slot (unless unpaced), runs the game step
+// and acts on the room change request. The frame limit ends the game like a
+// game end request. Returns the room speed.
+int32_t run_frame(RunState &state, GameData &game);
+
+// The game step of the current room: every pass in its order, the removal of
+// destroyed instances and the animation. A room change request stops it after
+// the running pass.
+void run_game_step();
+
+// Performs (type, number) for the live instances of every object of its
+// dispatch list that existed before the pass began.
+void perform_dispatch_pass(int32_t type, int32_t number);
+
+// Frames counted in the last whole second (`fps`).
+int32_t current_fps();

@@ -94,6 +94,7 @@ TEST(Startup, LinesInOrder)
 		"Finished PrepareGame() ",
 		"Run_Start",
 		"StartGame()",
+		"StartGame() - DONE",
 		"Entering main loop.",
 	};
 	EXPECT_EQ(r.out_lines(), expected);

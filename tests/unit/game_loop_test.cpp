@@ -1,0 +1,346 @@
+// game_loop_test.cpp: games built as data files with code compiled from text,
+// run frame by frame: the order of the step's passes, alarms, instances made
+// during a pass, room changes and restarts that stop the step, timelines,
+// animation, boundary events, and the frame wait.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "code/compiler/code_compile.h"
+#include "code/errors.h"
+#include "code/function_table.h"
+#include "code/variables.h"
+#include "code/vm/code.h"
+#include "data/prepare.h"
+#include "data/resource_writers.h"
+#include "data/walk.h"
+#include "run/rooms.h"
+#include "run/run_state.h"
+#include "test_util.h"
+#include "world/instances.h"
+#include "world/object.h"
+
+namespace {
+
+CodeRef text(const std::string &source)
+{
+	CodeRef c;
+	c.source = source;
+	return c;
+}
+
+// Compiles a reference's source text into its piece.
+void compile(CodeRef &ref, const std::string &name)
+{
+	if (ref.source.empty() || ref.code)
+		return;
+	auto code = std::make_shared<CCode>();
+	ASSERT_TRUE(compile_code(*code, ref.source, name, COMPILE_PROGRAM)) << name << ": " << code_error_message();
+	ref.code = code;
+}
+
+std::string say(const std::string &what) { return "show_debug_message(\"" + what + "\");"; }
+
+class GameLoopTest : public ::testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		register_builtin_families();
+		clear_error_state();
+		reset_global_variables();
+		object_table().clear();
+	}
+	void TearDown() override
+	{
+		set_instance_hooks(InstanceHooks{});
+		object_table().clear();
+		set_running_game(nullptr);
+		clear_error_state();
+	}
+
+	CObject &object(const std::string &name)
+	{
+		objects.push_back(std::make_unique<CObject>());
+		objects.back()->name = name;
+		return *objects.back();
+	}
+	void on(CObject &o, int32_t type, int32_t number, const std::string &source)
+	{
+		auto e = std::make_unique<CEvent>();
+		e->code = text(source);
+		o.set_event(type, number, std::move(e));
+	}
+	RoomRecord &room()
+	{
+		rooms.push_back(std::make_unique<RoomRecord>());
+		RoomRecord &r = *rooms.back();
+		r.name = "room" + std::to_string(rooms.size() - 1);
+		r.width = r.height = 100;
+		r.speed = 30;
+		return r;
+	}
+	void place(RoomRecord &r, int32_t object, int32_t x = 10, int32_t y = 10)
+	{
+		RoomInstance in;
+		in.id = next_id++;
+		in.object = object;
+		in.x = x;
+		in.y = y;
+		r.instances.push_back(in);
+	}
+	TimelineRecord &timeline(std::vector<std::pair<int32_t, std::string>> moments)
+	{
+		timelines.push_back(std::make_unique<TimelineRecord>());
+		TimelineRecord &t = *timelines.back();
+		t.name = "tl" + std::to_string(timelines.size() - 1);
+		for (auto &[time, source] : moments)
+			t.moments.push_back({time, text(source)});
+		return t;
+	}
+
+	// Builds the data file, loads and prepares it, compiles the code, then
+	// starts the game, runs the frames and ends it. Returns the printed lines.
+	std::vector<std::string> play(long frames)
+	{
+		DataFileWriter w;
+		GameHeader h;
+		h.major_version = 8;
+		h.last_instance_id = 200000;
+		for (size_t i = 0; i < rooms.size(); i++)
+			h.room_order.push_back((int32_t)i);
+		write_header(w, h, "g", "c");
+		std::vector<const CObject *> o;
+		for (auto &x : objects)
+			o.push_back(x.get());
+		std::vector<const RoomRecord *> r;
+		for (auto &x : rooms)
+			r.push_back(x.get());
+		std::vector<const TimelineRecord *> t;
+		for (auto &x : timelines)
+			t.push_back(x.get());
+		write_objects(w, o, 8, false);
+		write_rooms(w, r, 8, false);
+		write_timelines(w, t, false);
+		game.block.bytes = w.build();
+		{
+			ConsoleCapture quiet;
+			LoadResult first = first_pass(game);
+			EXPECT_TRUE(first.ok) << first.error;
+			LoadResult walk = main_walk(game);
+			EXPECT_TRUE(walk.ok) << walk.error;
+			LoadProgress progress;
+			EXPECT_TRUE(prepare_game(game, progress));
+		}
+		compile_all();
+		ConsoleCapture capture;
+		RunState state;
+		state.unpaced = true;
+		state.frame_limit = frames;
+		if (game_start(game)) {
+			state.running = 1;
+			while (state.running == 1)
+				run_frame(state, game);
+		}
+		game_end(game);
+		std::vector<std::string> lines;
+		for (const std::string &line : capture.lines())
+			if (line.rfind("StartGame()", 0) != 0)
+				lines.push_back(line);
+		return lines;
+	}
+
+	void compile_all()
+	{
+		for (int32_t i = 0; i < object_table().count(); i++)
+			if (CObject *o = object_table().find(i))
+				for (auto &type : o->events)
+					for (auto &e : type)
+						if (e)
+							compile(e->code, o->name);
+		for (auto &r : game.rooms) {
+			compile(r->creation_code, r->name);
+			for (RoomInstance &in : r->instances)
+				compile(in.creation_code, r->name + "_instance");
+		}
+		for (auto &t : game.timelines)
+			for (TimelineMoment &m : t->moments)
+				compile(m.code, t->name);
+	}
+
+	GameData game;
+	std::vector<std::unique_ptr<CObject>> objects;
+	std::vector<std::unique_ptr<RoomRecord>> rooms;
+	std::vector<std::unique_ptr<TimelineRecord>> timelines;
+	int32_t next_id = 100001;
+};
+
+using Lines = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(GameLoopTest, PassesRunInOrderAndAlarmsCountDown)
+{
+	CObject &a = object("a");
+	on(a, EV_CREATE, 0, "n = 0;" + say("create"));
+	on(a, EV_STEP, EV_STEP_BEGIN, "show_debug_message(\"begin \" + string(n));");
+	on(a, EV_STEP, EV_STEP_NORMAL, "n += 1; show_debug_message(\"step \" + string(n));"
+	                               "if (n == 1) { alarm[0] = 1; alarm[1] = 0; alarm[2] = 2; }");
+	on(a, EV_STEP, EV_STEP_END, say("end"));
+	for (int k : {0, 1, 2})
+		on(a, EV_ALARM, k, "show_debug_message(\"alarm " + std::to_string(k) + " at \" + string(n));");
+	on(a, EV_OTHER, 3, say("game end"));
+	place(room(), 0);
+	Lines expected = {"create",
+	                  "begin 0", "step 1", "end",
+	                  "begin 1", "alarm 0 at 1", "step 2", "end",
+	                  "begin 2", "alarm 2 at 2", "step 3", "end",
+	                  "begin 3", "step 4", "end",
+	                  "game end"};
+	EXPECT_EQ(play(4), expected);
+}
+
+TEST_F(GameLoopTest, InstanceMadeInAPassJoinsOnlyLaterPasses)
+{
+	CObject &maker = object("maker");
+	on(maker, EV_STEP, EV_STEP_NORMAL, "if (x == 10) { x = 11; instance_create(0, 0, 1); }" + say("maker step"));
+	CObject &made = object("made");
+	on(made, EV_CREATE, 0, say("made create"));
+	on(made, EV_STEP, EV_STEP_BEGIN, say("made begin"));
+	on(made, EV_STEP, EV_STEP_NORMAL, say("made step"));
+	on(made, EV_STEP, EV_STEP_END, say("made end"));
+	place(room(), 0);
+	Lines expected = {"made create", "maker step", "made end",
+	                  "made begin", "maker step", "made step", "made end"};
+	EXPECT_EQ(play(2), expected);
+}
+
+TEST_F(GameLoopTest, RoomChangeInBeginStepSkipsTheRestOfTheStep)
+{
+	CObject &a = object("a");
+	on(a, EV_CREATE, 0, "alarm[0] = 1; timeline_index = 0; timeline_running = 1;");
+	on(a, EV_STEP, EV_STEP_BEGIN, say("a begin") + "room_goto(1);");
+	on(a, EV_ALARM, 0, say("a alarm"));
+	on(a, EV_STEP, EV_STEP_NORMAL, say("a step"));
+	on(a, EV_STEP, EV_STEP_END, say("a end"));
+	on(a, EV_OTHER, 0, say("a outside"));
+	on(a, EV_OTHER, 5, say("a room end"));
+	CObject &b = object("b");
+	on(b, EV_OTHER, 4, say("b room start"));
+	on(b, EV_STEP, EV_STEP_BEGIN, say("b begin"));
+	on(b, EV_STEP, EV_STEP_END, say("b end"));
+	timeline({{0, say("moment")}});
+	place(room(), 0, -50, -50);
+	place(room(), 1);
+	Lines expected = {"a begin", "a room end", "b room start", "b begin", "b end"};
+	EXPECT_EQ(play(2), expected);
+}
+
+TEST_F(GameLoopTest, TimelinesRunTheMomentsPassed)
+{
+	CObject &a = object("a");
+	on(a, EV_CREATE, 0,
+	   "timeline_index = 0; timeline_running = 0.7; timeline_loop = 1;"
+	   "timeline_moment_add(0, 1, \"show_debug_message('added 1')\");");
+	on(a, EV_STEP, EV_STEP_NORMAL, "show_debug_message(\"step \" + string(timeline_position));");
+	timeline({{0, "show_debug_message(\"m\" + string(event_number) + \" of \" + string(event_type));"},
+	          {3, say("m3")}, {3, say("m3 second")}});
+	CObject &b = object("b");
+	// Speed 2 passes two moments in one step, ascending; speed -1 runs backwards.
+	on(b, EV_CREATE, 0, "timeline_index = 1; timeline_running = 1; timeline_speed = 2; timeline_position = 3;");
+	timeline({{3, say("b3")}, {4, say("b4")}});
+	RoomRecord &r = room();
+	place(r, 0);
+	place(r, 1);
+	Lines expected = {"m0 of 0", "b3", "b4", "step 1", "added 1", "step 2", "step 3", "m3", "m3 second", "step 0",
+	                  "m0 of 0", "step 1"};
+	EXPECT_EQ(play(5), expected);
+}
+
+TEST_F(GameLoopTest, GameRestartStopsTheStepAndStartsAgain)
+{
+	CObject &a = object("a");
+	on(a, EV_CREATE, 0, say("create"));
+	on(a, EV_OTHER, 2, say("game start"));
+	on(a, EV_OTHER, 3, say("game end"));
+	on(a, EV_OTHER, 4, say("room start"));
+	on(a, EV_OTHER, 5, say("room end"));
+	on(a, EV_STEP, EV_STEP_NORMAL, say("step") + "game_restart();");
+	on(a, EV_STEP, EV_STEP_END, say("end"));
+	place(room(), 0);
+	Lines start = {"create", "game start", "room start"};
+	Lines expected = start;
+	for (int k = 0; k < 2; k++) {
+		for (const char *line : {"step", "room end", "game end"})
+			expected.push_back(line);
+		expected.insert(expected.end(), start.begin(), start.end());
+	}
+	expected.insert(expected.end(), {"room end", "game end"});
+	EXPECT_EQ(play(2), expected);
+}
+
+TEST_F(GameLoopTest, GameEndEndsTheLoopWithTheGameEndEvents)
+{
+	CObject &a = object("a");
+	on(a, EV_STEP, EV_STEP_NORMAL, say("step") + "game_end();");
+	on(a, EV_STEP, EV_STEP_END, say("end"));
+	on(a, EV_OTHER, 3, say("game end"));
+	place(room(), 0);
+	EXPECT_EQ(play(-1), (Lines{"step", "game end"}));
+}
+
+int32_t four_images(int32_t sprite) { return sprite == 0 ? 4 : 0; }
+bool sprite_zero(int32_t sprite) { return sprite == 0; }
+
+TEST_F(GameLoopTest, AnimationWrapsWithTheAnimationEndEvent)
+{
+	InstanceHooks hooks;
+	hooks.sprite_image_count = four_images;
+	hooks.sprite_exists = sprite_zero;
+	set_instance_hooks(hooks);
+	CObject &a = object("a");
+	a.sprite_index = 0;
+	on(a, EV_STEP, EV_STEP_NORMAL, "show_debug_message(\"image \" + string(image_index));");
+	on(a, EV_OTHER, 7, say("animation end"));
+	// Without a sprite the image index grows but no animation ends.
+	CObject &b = object("b");
+	on(b, EV_OTHER, 7, say("b animation end"));
+	on(b, EV_STEP, EV_STEP_END, "if (image_index == 5) show_debug_message(\"b at 5\");");
+	RoomRecord &r = room();
+	place(r, 0);
+	place(r, 1);
+	Lines expected = {"image 0", "image 1", "image 2", "image 3", "animation end", "image 0", "image 1", "b at 5"};
+	EXPECT_EQ(play(6), expected);
+}
+
+TEST_F(GameLoopTest, BoundaryEventsForPointInstances)
+{
+	CObject &a = object("a");
+	on(a, EV_STEP, EV_STEP_NORMAL, "x += 30; show_debug_message(\"x \" + string(x));");
+	on(a, EV_OTHER, 0, say("outside"));
+	on(a, EV_OTHER, 1, say("boundary"));
+	place(room(), 0, 50, 50);
+	Lines expected = {"x 80", "x 110", "outside", "boundary", "x 140", "outside", "boundary"};
+	EXPECT_EQ(play(3), expected);
+}
+
+TEST(FrameWait, OneFrameLessTheTimeTaken)
+{
+	struct Case
+	{
+		int64_t now, last;
+		int32_t speed;
+		int64_t wait;
+	} cases[] = {
+		{1000, 1000, 30, 33333},      // a whole frame at 30
+		{11000, 1000, 30, 23333},     // the previous frame took 10 ms
+		{100000, 1000, 30, 0},        // a step longer than a frame
+		{0, 0, 0, 1000000},           // speed 0 counts as 1
+		{0, 0, -5, 1000000},
+		{0, 0, 1000000, 1},
+	};
+	for (const Case &c : cases)
+		EXPECT_EQ(frame_wait_us(c.now, c.last, c.speed), c.wait) << c.now << " " << c.last << " " << c.speed;
+}
