@@ -344,3 +344,30 @@ TEST(FrameWait, OneFrameLessTheTimeTaken)
 	for (const Case &c : cases)
 		EXPECT_EQ(frame_wait_us(c.now, c.last, c.speed), c.wait) << c.now << " " << c.last << " " << c.speed;
 }
+
+TEST_F(GameLoopTest, AlarmAndTimelineRows)
+{
+	CObject &a = object("a");
+	const char *const cases[][2] = {
+		{"alarm[12] = 3.4; v = alarm[0];", "3"},           // outside 0..11 means alarm 0
+		{"alarm[-1] = 2.5; v = alarm[0];", "2"},           // ties to even
+		{"timeline_running = 0.5; v = timeline_running;", "0"},
+		{"timeline_running = 0.7; v = timeline_running;", "1"},
+		{"timeline_loop = 3; v = timeline_loop;", "1"},
+		{"timeline_index = 2.5; v = timeline_index;", "2"}, // stored without a check
+		{"timeline_speed = 0.25; v = timeline_speed;", "0.25"},
+		{"v = timeline_exists(0) + timeline_exists(1) + timeline_exists(-1);", "1"},
+		{"v = timeline_get_name(0) + timeline_get_name(7);", "tl0<undefined>"},
+		{"t = timeline_add(); v = string(t) + timeline_get_name(t); timeline_delete(t);", "1__newtimeline1"},
+	};
+	std::string code;
+	Lines expected;
+	for (const auto &c : cases) {
+		code += std::string(c[0]) + "show_debug_message(string(v));";
+		expected.push_back(c[1]);
+	}
+	on(a, EV_CREATE, 0, code);
+	timeline({{0, ""}});
+	place(room(), 0);
+	EXPECT_EQ(play(1), expected);
+}
