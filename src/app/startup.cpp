@@ -15,6 +15,10 @@
 #include "code/vm/machine.h"
 #include "data/walk.h"
 #include "run/rooms.h"
+#include "graphics/bitmap.h"
+#include "graphics/draw_state.h"
+#include "graphics/graphics.h"
+#include "graphics/tiles.h"
 
 namespace {
 
@@ -151,10 +155,47 @@ bool Runner::create_window()
 	return true;
 }
 
+void Runner::show_empty_frames()
+{
+	for (int i = 0; i < 2; i++) {
+		GR_BeginFrame();
+		GR_Clear(0xFF000000u, 1);
+		GR_D3D_Finish_Frame();
+		GR_Present();
+	}
+}
+
+void Runner::present_frame()
+{
+	GR_BeginFrame();
+	GR_D3D_Finish_Frame();
+	GR_Present();
+}
+
+void Runner::save_screenshot()
+{
+	if (settings.screenshot.empty())
+		return;
+	std::vector<uint32_t> pixels;
+	int w = 0, h = 0;
+	std::string error;
+	if (!GR_LastPresentedFrame(pixels, w, h))
+		show_message("No frame was presented: no screenshot written to " + settings.screenshot);
+	else if (!write_png_file(settings.screenshot, pixels.data(), w, h, error))
+		show_message(error + " (" + settings.screenshot + ")");
+}
+
 bool Runner::init_graphics()
 {
 	dbg_console().Output("Init Graphics\n");
 	dbg_console().Output("GR_D3D_Init()\n");
+	const GameHeader &h = game.header;
+	int width = (int)std::clamp<uint32_t>(h.window_width, 1, 16384);
+	int height = (int)std::clamp<uint32_t>(h.window_height, 1, 16384);
+	if (!GR_D3D_Init(window, width, height, h.window_flags))
+		return false;
+	if (!settings.screenshot.empty())
+		GR_KeepPresentedFrames(true);
 	dbg_console().Output("Background_InitTextures()\n");
 	dbg_console().Output("Sprite_InitTextures()\n");
 	dbg_console().Output("Font_InitTextures()\n");
@@ -167,6 +208,8 @@ void Runner::main_loop()
 	run_state.unpaced = settings.unpaced;
 	while (run_state.running == 1) {
 		run_frame(run_state, game);
+		if (run_state.running == 1)
+			present_frame();
 		if (run_state.running == 1 && !platform::pump_events())
 			run_state.running = 0;
 	}
@@ -176,6 +219,7 @@ void Runner::clean_up()
 {
 	if (m_platform_up)
 		platform::post_quit();
+	GR_D3D_Shutdown();
 	window.destroy();
 	if (m_platform_up)
 		platform::shutdown();
@@ -201,6 +245,7 @@ int Runner::run(int argc, const char *const *argv)
 		return EXIT_FAILED;
 	}
 	platform::pump_events();
+	show_empty_frames();
 
 	dbg_console().Output("Create Score Form\n");
 	dbg_console().Output("Create Load Form\n");
@@ -221,6 +266,10 @@ int Runner::run(int argc, const char *const *argv)
 		return EXIT_FAILED;
 	}
 
+	room_tiles().last_id = (int32_t)game.header.last_tile_id;
+	draw_state().room_width = draw_state().view_right = GR_ScreenWidth();
+	draw_state().room_height = draw_state().view_bottom = GR_ScreenHeight();
+
 	dbg_console().Output("PrepareGame()\n");
 	if (!prepare_game(game, progress)) {
 		clean_up();
@@ -238,6 +287,7 @@ int Runner::run(int argc, const char *const *argv)
 	main_loop();
 	// The game end events of the room the game ends in.
 	game_end(game);
+	save_screenshot();
 
 	clean_up();
 	return EXIT_OK;

@@ -34,6 +34,9 @@ private:
 	bool load_game_file();
 	bool create_window();
 	bool init_graphics();
+	void show_empty_frames();
+	void present_frame();
+	void save_screenshot();
 	void main_loop();
 	void clean_up();
 	bool m_platform_up = false;

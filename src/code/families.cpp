@@ -21,6 +21,9 @@ void register_builtin_families()
 	register_string_functions();
 	register_hash_functions();
 	// graphics: drawing, display, window
+	register_draw_functions();
+	register_sprite_draw_functions();
+	register_tile_functions();
 	// drag-and-drop actions
 	// files
 	// resources

@@ -23,3 +23,7 @@ void register_room_functions();
 void register_timeline_functions(); // resources: timeline_ and the alarm and timeline rows
 // data structures
 void register_ds_functions();     // data structures: stacks, queues, lists, maps, priority queues, grids
+// graphics
+void register_draw_functions();        // draw colour, alpha, blend, textures, screen_save
+void register_sprite_draw_functions(); // draw_sprite*, draw_background*
+void register_tile_functions();        // tile_*

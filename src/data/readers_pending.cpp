@@ -4,14 +4,10 @@
 #include "data/readers.h"
 
 #include "code/script_table.h"
+#include "graphics/images.h"
 #include "world/object.h"
 
 bool read_nothing(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_sprites(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_backgrounds(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_fonts(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_texture_pages(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
-bool read_textures(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 
 void reset_resources(GameData &game)
 {
@@ -27,4 +23,5 @@ void reset_resources(GameData &game)
 	game.included_files.clear();
 	object_table().clear();
 	script_table().clear();
+	clear_images();
 }

@@ -48,8 +48,20 @@ public:
 
 	void client_size(int &width, int &height) const;
 
+	// The OpenGL 3.3 core context of the window, made current; false with the
+	// reason on failure. The drawing layer loads its functions from it.
+	bool create_gl_context(std::string &error);
+	bool has_gl_context() const { return m_context != nullptr; }
+	// Waits for the vertical blank when presenting (when the driver can).
+	void set_vsync(bool on);
+	// Shows the back buffer.
+	void swap();
+	// The size of the window's drawable area in pixels.
+	void drawable_size(int &width, int &height) const;
+
 private:
 	SDL_Window *m_window = nullptr;
+	void *m_context = nullptr;
 	std::string m_caption;
 };
 

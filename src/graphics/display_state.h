@@ -1,0 +1,57 @@
+// display_state.h: the state the drawing layer's modules share: device, frame,
+// mirrors, matrices, target stack and batch. Only graphics/ reads it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "graphics/graphics.h"
+
+struct DisplayState
+{
+	bool exists = false;
+	platform::Window *window = nullptr;
+	uint32_t flags = 0;
+	int screen_w = 0, screen_h = 0;
+	int window_w = 0, window_h = 0;
+	int frame_open = 0;
+	TextureD3D *screen = nullptr;
+	TextureD3D *target = nullptr;      // null: the window's back buffer
+	std::vector<TextureD3D *> stack;   // saved targets
+	int viewport[4] = {0, 0, 0, 0};
+	uint32_t window_colour = 0;
+	int correction_w = 640, correction_h = 480;
+
+	Matrix4 world, view, projection, projection_device;
+	GraphicsSettings settings;
+	GraphicsStats stats;
+
+	// Mirrors: a value per render-state id and per sampler kind of stage 0..3.
+	uint32_t render_states[24] = {};
+	bool render_known[24] = {};
+	int sampler_states[4][4] = {};
+	bool sampler_known[4][4] = {};
+	TextureD3D *bound = nullptr;
+
+	// The batch.
+	int batch_kind = PR_NONE;
+	TextureD3D *batch_texture = nullptr;
+	int batch_vertex_size = 0;
+	int batch_count = 0;
+
+	bool keep_frames = false;
+	std::vector<uint32_t> last_frame;
+	int last_frame_w = 0, last_frame_h = 0;
+};
+
+DisplayState &display_state();
+
+// Refills the mirror of the device's defaults, then applies every remembered
+// setting ("D3D Settings Init").
+void settings_init();
+// The size whose half pixel the projection mirror corrects by (view 0's port or
+// the room's size; 640 x 480 without a room).
+void GR_SetCorrectionSize(int w, int h);
+// A display failure: standard error and the console.
+void show_display_error(const std::string &text);

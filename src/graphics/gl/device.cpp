@@ -1,0 +1,322 @@
+// device.cpp: the GL context's objects, render and sampler states, targets,
+// clearing, drawing from memory and reading pixels back.
+#include "graphics/gl/backend.h"
+
+#include <epoxy/gl.h>
+
+#include <cstring>
+
+#include "graphics/gl/shader.h"
+#include "platform/window.h"
+
+namespace glb {
+
+namespace {
+
+struct Device
+{
+	bool ready = false;
+	GLuint program = 0, vao = 0, vbo = 0, sampler = 0;
+	ShaderUniforms u;
+	int vertex_size = 0;       // the layout the attribute pointers describe
+	bool target_flipped = false;
+	int target_height = 0;     // rows of the current target
+	int cull_mode = 1;
+	int alpha_test = 0, alpha_func = 8;
+	int blend_src = 2, blend_dst = 1;
+	float fog_start = 0, fog_end = 1;
+};
+
+Device dev;
+
+GLenum blend_factor(uint32_t f)
+{
+	switch (f) {
+	case 1: return GL_ZERO;
+	case 2: return GL_ONE;
+	case 3: return GL_SRC_COLOR;
+	case 4: return GL_ONE_MINUS_SRC_COLOR;
+	case 5: return GL_SRC_ALPHA;
+	case 6: return GL_ONE_MINUS_SRC_ALPHA;
+	case 7: return GL_DST_ALPHA;
+	case 8: return GL_ONE_MINUS_DST_ALPHA;
+	case 9: return GL_DST_COLOR;
+	case 10: return GL_ONE_MINUS_DST_COLOR;
+	case 11: return GL_SRC_ALPHA_SATURATE;
+	case 14: return GL_CONSTANT_COLOR;
+	case 15: return GL_ONE_MINUS_CONSTANT_COLOR;
+	case 16: return GL_SRC1_COLOR;
+	case 17: return GL_ONE_MINUS_SRC1_COLOR;
+	default: return GL_ZERO;
+	}
+}
+
+// Culling names faces by their winding on the target with rows from the top;
+// flipped targets keep that winding, the window's back buffer reverses it.
+void apply_cull()
+{
+	if (dev.cull_mode != 2 && dev.cull_mode != 3) {
+		glDisable(GL_CULL_FACE);
+		return;
+	}
+	glEnable(GL_CULL_FACE);
+	glCullFace(GL_BACK);
+	bool cull_cw = dev.cull_mode == 2;
+	glFrontFace(cull_cw == dev.target_flipped ? GL_CW : GL_CCW);
+}
+
+void apply_alpha_test()
+{
+	glUniform1i(dev.u.alpha_func, dev.alpha_test ? dev.alpha_func : 8);
+}
+
+float bits_to_float(uint32_t v)
+{
+	float f;
+	std::memcpy(&f, &v, 4);
+	return f;
+}
+
+void set_colour_uniform(int location, uint32_t argb)
+{
+	glUniform4f(location, ((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f, (argb & 0xFF) / 255.0f,
+	            (argb >> 24) / 255.0f);
+}
+
+void describe_vertices(int vertex_size)
+{
+	if (dev.vertex_size == vertex_size)
+		return;
+	dev.vertex_size = vertex_size;
+	GLsizei stride = vertex_size;
+	size_t colour_at = vertex_size == 36 ? 24 : 12;
+	glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, (const void *)0);
+	glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, (const void *)colour_at);
+	glEnableVertexAttribArray(0);
+	glEnableVertexAttribArray(1);
+	if (vertex_size >= 24) {
+		size_t uv_at = vertex_size == 36 ? 28 : 16;
+		glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, (const void *)uv_at);
+		glEnableVertexAttribArray(2);
+	} else {
+		glDisableVertexAttribArray(2);
+		glVertexAttrib2f(2, 0, 0);
+	}
+}
+
+} // namespace
+
+bool create(platform::Window &window, std::string &error)
+{
+	if (!window.create_gl_context(error))
+		return false;
+	if (epoxy_gl_version() < 33) {
+		error = "OpenGL 3.3 is needed";
+		return false;
+	}
+	dev = Device();
+	dev.program = build_program(dev.u, error);
+	if (!dev.program)
+		return false;
+	glGenVertexArrays(1, &dev.vao);
+	glBindVertexArray(dev.vao);
+	glGenBuffers(1, &dev.vbo);
+	glBindBuffer(GL_ARRAY_BUFFER, dev.vbo);
+	glGenSamplers(1, &dev.sampler);
+	glBindSampler(0, dev.sampler);
+	glSamplerParameteri(dev.sampler, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+	glSamplerParameteri(dev.sampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+	glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+	glPixelStorei(GL_PACK_ALIGNMENT, 4);
+	glDepthFunc(GL_LEQUAL);
+	glDepthMask(GL_TRUE);
+	glEnable(GL_SCISSOR_TEST);
+	glUniform1f(dev.u.flip, 1.0f);
+	glUniform1i(dev.u.modulate, 1);
+	glUniform1i(dev.u.textured, 0);
+	glUniform1f(dev.u.alpha_ref, 128.0f);
+	apply_alpha_test();
+	dev.ready = true;
+	return true;
+}
+
+void destroy()
+{
+	if (!dev.ready)
+		return;
+	glDeleteSamplers(1, &dev.sampler);
+	glDeleteBuffers(1, &dev.vbo);
+	glDeleteVertexArrays(1, &dev.vao);
+	glDeleteProgram(dev.program);
+	dev = Device();
+}
+
+bool ready() { return dev.ready; }
+
+int max_texture_size()
+{
+	GLint size = 0;
+	if (dev.ready)
+		glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+	return size;
+}
+
+bool create_texture(DeviceTexture &t, int width, int height, const uint32_t *pixels)
+{
+	if (!dev.ready || width <= 0 || height <= 0 || width > max_texture_size() || height > max_texture_size())
+		return false;
+	glGenTextures(1, &t.texture);
+	glBindTexture(GL_TEXTURE_2D, t.texture);
+	glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+	glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+	t.width = width;
+	t.height = height;
+	return glGetError() == GL_NO_ERROR;
+}
+
+bool create_render_target(DeviceTexture &t, int width, int height)
+{
+	if (!create_texture(t, width, height, nullptr))
+		return false;
+	glGenRenderbuffers(1, &t.depth);
+	glBindRenderbuffer(GL_RENDERBUFFER, t.depth);
+	glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+	glGenFramebuffers(1, &t.framebuffer);
+	glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffer);
+	glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t.texture, 0);
+	glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, t.depth);
+	bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+	glBindFramebuffer(GL_FRAMEBUFFER, 0);
+	if (!complete)
+		destroy_texture(t);
+	return complete;
+}
+
+void destroy_texture(DeviceTexture &t)
+{
+	if (dev.ready) {
+		if (t.framebuffer)
+			glDeleteFramebuffers(1, &t.framebuffer);
+		if (t.depth)
+			glDeleteRenderbuffers(1, &t.depth);
+		if (t.texture)
+			glDeleteTextures(1, &t.texture);
+	}
+	t = DeviceTexture();
+}
+
+void bind_texture(const DeviceTexture *t)
+{
+	glActiveTexture(GL_TEXTURE0);
+	glBindTexture(GL_TEXTURE_2D, t ? t->texture : 0);
+	glUniform1i(dev.u.textured, t && t->texture ? 1 : 0);
+}
+
+void set_target(const DeviceTexture *t, int window_width, int window_height)
+{
+	(void)window_width;
+	glBindFramebuffer(GL_FRAMEBUFFER, t ? t->framebuffer : 0);
+	dev.target_flipped = t != nullptr;
+	dev.target_height = t ? t->height : window_height;
+	glUniform1f(dev.u.flip, dev.target_flipped ? -1.0f : 1.0f);
+	apply_cull();
+}
+
+void set_viewport(int x, int y, int w, int h)
+{
+	int gl_y = dev.target_flipped ? y : dev.target_height - y - h;
+	glViewport(x, gl_y, w, h);
+	glScissor(x, gl_y, w < 0 ? 0 : w, h < 0 ? 0 : h);
+}
+
+void clear(uint32_t argb, int flags)
+{
+	GLbitfield mask = 0;
+	if (flags & 1) {
+		glClearColor(((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f, (argb & 0xFF) / 255.0f,
+		             (argb >> 24) / 255.0f);
+		mask |= GL_COLOR_BUFFER_BIT;
+	}
+	if (flags & 2) {
+		glClearDepth(1.0);
+		mask |= GL_DEPTH_BUFFER_BIT;
+	}
+	if (flags & 4) {
+		glClearStencil(0);
+		mask |= GL_STENCIL_BUFFER_BIT;
+	}
+	if (mask)
+		glClear(mask);
+}
+
+void render_state(int id, uint32_t value)
+{
+	switch (id) {
+	case 1: value ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST); break;
+	case 2: glPolygonMode(GL_FRONT_AND_BACK, value == 1 ? GL_POINT : value == 2 ? GL_LINE : GL_FILL); break;
+	case 5: dev.alpha_test = value != 0; apply_alpha_test(); break;
+	case 6: dev.blend_src = (int)value; glBlendFunc(blend_factor(dev.blend_src), blend_factor(dev.blend_dst)); break;
+	case 7: dev.blend_dst = (int)value; glBlendFunc(blend_factor(dev.blend_src), blend_factor(dev.blend_dst)); break;
+	case 8: dev.cull_mode = (int)value; apply_cull(); break;
+	case 10: glUniform1f(dev.u.alpha_ref, (float)(value & 0xFF)); break;
+	case 11: dev.alpha_func = (int)value; apply_alpha_test(); break;
+	case 12: value ? glEnable(GL_BLEND) : glDisable(GL_BLEND); break;
+	case 13: glUniform1i(dev.u.fog, value ? 1 : 0); break;
+	case 15: set_colour_uniform(dev.u.fog_colour, value); break;
+	case 17: glUniform1f(dev.u.fog_start, bits_to_float(value)); break;
+	case 18: glUniform1f(dev.u.fog_end, bits_to_float(value)); break;
+	default: break; // shading, fog modes and lighting: the program's one behaviour
+	}
+}
+
+void sampler_state(int kind, bool flag)
+{
+	switch (kind) {
+	case 0: glSamplerParameteri(dev.sampler, GL_TEXTURE_MAG_FILTER, flag ? GL_NEAREST : GL_LINEAR); break;
+	case 1: glSamplerParameteri(dev.sampler, GL_TEXTURE_MIN_FILTER, flag ? GL_NEAREST : GL_LINEAR); break;
+	case 2: glSamplerParameteri(dev.sampler, GL_TEXTURE_WRAP_S, flag ? GL_CLAMP_TO_EDGE : GL_REPEAT); break;
+	case 3: glSamplerParameteri(dev.sampler, GL_TEXTURE_WRAP_T, flag ? GL_CLAMP_TO_EDGE : GL_REPEAT); break;
+	default: break;
+	}
+}
+
+void set_texture_modulate(bool modulate)
+{
+	glUniform1i(dev.u.modulate, modulate ? 1 : 0);
+}
+
+void set_matrices(const Matrix4 &world, const Matrix4 &view, const Matrix4 &projection)
+{
+	glUniformMatrix4fv(dev.u.world, 1, GL_FALSE, &world.m[0][0]);
+	glUniformMatrix4fv(dev.u.view, 1, GL_FALSE, &view.m[0][0]);
+	glUniformMatrix4fv(dev.u.projection, 1, GL_FALSE, &projection.m[0][0]);
+}
+
+void draw(int kind, int vertex_size, const void *vertices, int n)
+{
+	static const GLenum modes[] = {GL_POINTS, GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP,
+	                               GL_TRIANGLE_FAN};
+	if (!dev.ready || kind < 1 || kind > 6 || n <= 0)
+		return;
+	glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)n * vertex_size, vertices, GL_STREAM_DRAW);
+	describe_vertices(vertex_size);
+	glDrawArrays(modes[kind], 0, n);
+}
+
+bool read_pixels(int x, int y, int w, int h, std::vector<uint32_t> &out)
+{
+	if (!dev.ready || w <= 0 || h <= 0)
+		return false;
+	out.assign((size_t)w * h, 0);
+	int gl_y = dev.target_flipped ? y : dev.target_height - y - h;
+	glReadPixels(x, gl_y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, out.data());
+	if (glGetError() != GL_NO_ERROR)
+		return false;
+	if (!dev.target_flipped)
+		for (int r = 0; r < h / 2; r++)
+			std::swap_ranges(out.begin() + (size_t)r * w, out.begin() + (size_t)(r + 1) * w,
+			                 out.begin() + (size_t)(h - 1 - r) * w);
+	return true;
+}
+
+} // namespace glb

@@ -1,0 +1,143 @@
+// shader.cpp: the program of the GL back end. Matrices arrive as the layer keeps
+// them (row vectors, rows in memory), which GLSL reads as their transposes, so
+// p * W * V * P is computed as P' * V' * W' * p. Depth goes from the layer's
+// 0..1 range to GL's -1..1; render targets are drawn upside down so that their
+// first row is the top, like the rows of an uploaded image.
+#include "graphics/gl/shader.h"
+
+#include <epoxy/gl.h>
+
+namespace glb {
+
+namespace {
+
+const char *vertex_source = R"(#version 330 core
+layout(location = 0) in vec3 a_pos;
+layout(location = 1) in vec4 a_colour;
+layout(location = 2) in vec2 a_uv;
+uniform mat4 u_world;
+uniform mat4 u_view;
+uniform mat4 u_projection;
+uniform float u_flip;
+out vec4 v_colour;
+out vec2 v_uv;
+out float v_depth;
+void main()
+{
+	vec4 eye = u_view * (u_world * vec4(a_pos, 1.0));
+	vec4 clip = u_projection * eye;
+	clip.z = 2.0 * clip.z - clip.w;
+	clip.y *= u_flip;
+	gl_Position = clip;
+	v_colour = a_colour;
+	v_uv = a_uv;
+	v_depth = eye.z;
+}
+)";
+
+const char *fragment_source = R"(#version 330 core
+in vec4 v_colour;
+in vec2 v_uv;
+in float v_depth;
+uniform sampler2D u_texture;
+uniform int u_textured;
+uniform int u_modulate;
+uniform int u_alpha_func;
+uniform float u_alpha_ref;
+uniform int u_fog;
+uniform vec4 u_fog_colour;
+uniform float u_fog_start;
+uniform float u_fog_end;
+out vec4 o_colour;
+bool passes(float a)
+{
+	float v = floor(a * 255.0 + 0.5);
+	if (u_alpha_func == 1) return false;
+	if (u_alpha_func == 2) return v < u_alpha_ref;
+	if (u_alpha_func == 3) return v == u_alpha_ref;
+	if (u_alpha_func == 4) return v <= u_alpha_ref;
+	if (u_alpha_func == 5) return v > u_alpha_ref;
+	if (u_alpha_func == 6) return v != u_alpha_ref;
+	if (u_alpha_func == 7) return v >= u_alpha_ref;
+	return true;
+}
+void main()
+{
+	vec4 c = v_colour;
+	if (u_textured == 1) {
+		vec4 t = texture(u_texture, v_uv);
+		c = u_modulate == 1 ? t * c : t;
+	}
+	if (!passes(c.a))
+		discard;
+	if (u_fog == 1) {
+		float span = u_fog_end - u_fog_start;
+		float f = span != 0.0 ? clamp((u_fog_end - v_depth) / span, 0.0, 1.0) : 1.0;
+		c.rgb = mix(u_fog_colour.rgb, c.rgb, f);
+	}
+	o_colour = c;
+}
+)";
+
+unsigned compile(GLenum kind, const char *source, std::string &error)
+{
+	GLuint s = glCreateShader(kind);
+	glShaderSource(s, 1, &source, nullptr);
+	glCompileShader(s);
+	GLint ok = 0;
+	glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+	if (!ok) {
+		char log[1024] = {};
+		glGetShaderInfoLog(s, sizeof log, nullptr, log);
+		error = std::string("shader compilation failed: ") + log;
+		glDeleteShader(s);
+		return 0;
+	}
+	return s;
+}
+
+} // namespace
+
+unsigned build_program(ShaderUniforms &u, std::string &error)
+{
+	GLuint vs = compile(GL_VERTEX_SHADER, vertex_source, error);
+	if (!vs)
+		return 0;
+	GLuint fs = compile(GL_FRAGMENT_SHADER, fragment_source, error);
+	if (!fs) {
+		glDeleteShader(vs);
+		return 0;
+	}
+	GLuint p = glCreateProgram();
+	glAttachShader(p, vs);
+	glAttachShader(p, fs);
+	glLinkProgram(p);
+	glDeleteShader(vs);
+	glDeleteShader(fs);
+	GLint ok = 0;
+	glGetProgramiv(p, GL_LINK_STATUS, &ok);
+	if (!ok) {
+		char log[1024] = {};
+		glGetProgramInfoLog(p, sizeof log, nullptr, log);
+		error = std::string("shader link failed: ") + log;
+		glDeleteProgram(p);
+		return 0;
+	}
+	u.world = glGetUniformLocation(p, "u_world");
+	u.view = glGetUniformLocation(p, "u_view");
+	u.projection = glGetUniformLocation(p, "u_projection");
+	u.flip = glGetUniformLocation(p, "u_flip");
+	u.textured = glGetUniformLocation(p, "u_textured");
+	u.modulate = glGetUniformLocation(p, "u_modulate");
+	u.alpha_func = glGetUniformLocation(p, "u_alpha_func");
+	u.alpha_ref = glGetUniformLocation(p, "u_alpha_ref");
+	u.fog = glGetUniformLocation(p, "u_fog");
+	u.fog_colour = glGetUniformLocation(p, "u_fog_colour");
+	u.fog_start = glGetUniformLocation(p, "u_fog_start");
+	u.fog_end = glGetUniformLocation(p, "u_fog_end");
+	glUseProgram(p);
+	glUniform1i(glGetUniformLocation(p, "u_texture"), 0);
+	return p;
+}
+
+} // namespace glb

@@ -1,0 +1,52 @@
+// tiles.cpp: the tile list and the drawing of one tile.
+#include "graphics/tiles.h"
+
+#include "graphics/images.h"
+#include "graphics/sprite_draw.h"
+
+TileList &room_tiles()
+{
+	static TileList list;
+	return list;
+}
+
+RoomTile *TileList::find(int32_t id)
+{
+	if (m_last_found < tiles.size() && tiles[m_last_found].id == id)
+		return &tiles[m_last_found];
+	for (size_t i = 0; i < tiles.size(); i++)
+		if (tiles[i].id == id) {
+			m_last_found = i;
+			return &tiles[i];
+		}
+	return nullptr;
+}
+
+int32_t TileList::add(const RoomTile &tile)
+{
+	RoomTile t = tile;
+	t.id = ++last_id;
+	tiles.push_back(t);
+	return t.id;
+}
+
+bool TileList::remove(int32_t id)
+{
+	for (size_t i = 0; i < tiles.size(); i++)
+		if (tiles[i].id == id) {
+			tiles.erase(tiles.begin() + (ptrdiff_t)i);
+			m_last_found = 0;
+			return true;
+		}
+	return false;
+}
+
+void tile_draw(const RoomTile &tile)
+{
+	if (!tile.visible)
+		return;
+	const CBackground *b = background_get(tile.background);
+	if (b)
+		background_draw_part(*b, (float)tile.left, (float)tile.top, (float)tile.width, (float)tile.height, tile.x,
+		                     tile.y, tile.xscale, tile.yscale, tile.blend, tile.alpha);
+}
