@@ -144,8 +144,10 @@ void image_draw_part(const FrameImage &img, float left, float top, float width, 
 	} else {
 		top -= e.target_y;
 	}
-	width = std::min<float>(width, e.target_width);
-	height = std::min<float>(height, e.target_height);
+	// Clipped to the frame from the region's start, so that a region reaching
+	// past the frame never shows the neighbouring images of the page.
+	width = std::min<float>(width, e.target_width - left);
+	height = std::min<float>(height, e.target_height - top);
 	if (width <= 0 || height <= 0)
 		return;
 	Point p[4];
@@ -173,8 +175,10 @@ void image_draw_general(const FrameImage &img, float left, float top, float widt
 	} else {
 		top -= e.target_y;
 	}
-	width = std::min<float>(width, e.target_width);
-	height = std::min<float>(height, e.target_height);
+	// Clipped to the frame from the region's start, so that a region reaching
+	// past the frame never shows the neighbouring images of the page.
+	width = std::min<float>(width, e.target_width - left);
+	height = std::min<float>(height, e.target_height - top);
 	if (width <= 0 || height <= 0)
 		return;
 	Point p[4];
