@@ -36,6 +36,13 @@ bool CBitmap32::decode_png(const uint8_t *data, size_t size, std::string &error)
 		        " pixels, outside 1 to 16384";
 		return false;
 	}
+	// Deflate packs at most about 1032 bytes into one: an image claiming more
+	// pixels than its data could hold is refused before anything is allocated.
+	if ((uint64_t)image.width * image.height > (uint64_t)size * 1100) {
+		png_image_free(&image);
+		error = "the image claims more pixels than its data can hold";
+		return false;
+	}
 	image.format = PNG_FORMAT_BGRA;
 	std::vector<uint32_t> pixels((size_t)image.width * image.height);
 	if (!png_image_finish_read(&image, nullptr, pixels.data(), (png_int_32)(image.width * 4), nullptr)) {
