@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "graphics/texture_table.h"
 
@@ -36,7 +37,7 @@ void CSprite::compute_bounding_radius()
 			double dx = (double)cx - x_origin, dy = (double)cy - y_origin;
 			best = std::max(best, std::ceil(std::sqrt(dx * dx + dy * dy)));
 		}
-	bounding_radius = (int)best;
+	bounding_radius = best < 2147483647.0 ? (int)best : 2147483647;
 }
 
 const Glyph *CFontData::find_glyph(int code) const

@@ -87,6 +87,7 @@ bool Window::create(int width, int height, const Style &style, std::string &erro
 		error = SDL_GetError();
 		return false;
 	}
+	pin_gl_driver();
 	set_caption("Zentrix:Workshop");
 	SDL_ShowCursor(style.show_cursor ? SDL_ENABLE : SDL_DISABLE);
 	return true;
