@@ -24,27 +24,27 @@ struct Rect
 };
 
 // The scaled rectangle of a tile; a negative scale extends it the other way.
-Rect rect_of(const RoomTile &t)
+Rect rect_of(const LiveTile &t)
 {
 	float x2 = t.x + t.width * t.xscale, y2 = t.y + t.height * t.yscale;
 	return {std::min(t.x, x2), std::min(t.y, y2), std::max(t.x, x2), std::max(t.y, y2)};
 }
 
-bool contains_closed(const RoomTile &t, float x, float y)
+bool contains_closed(const LiveTile &t, float x, float y)
 {
 	Rect r = rect_of(t);
 	return x >= r.l && x <= r.r && y >= r.t && y <= r.b;
 }
 
-bool contains_half_open(const RoomTile &t, float x, float y)
+bool contains_half_open(const LiveTile &t, float x, float y)
 {
 	Rect r = rect_of(t);
 	return x >= r.l && x < r.r && y >= r.t && y < r.b;
 }
 
-RoomTile *tile_arg(int argc, const Value *args)
+LiveTile *tile_arg(int argc, const Value *args)
 {
-	RoomTile *t = room_tiles().find(INT(0));
+	LiveTile *t = room_tiles().find(INT(0));
 	if (!t)
 		report_error("Tile does not exist.");
 	return t;
@@ -58,7 +58,7 @@ ROUTINE(fn_tile_add)
 		result.set_real(-1);
 		return;
 	}
-	RoomTile t;
+	LiveTile t;
 	t.background = back;
 	t.left = INT(1);
 	t.top = INT(2);
@@ -84,7 +84,7 @@ ROUTINE(fn_tile_delete_at)
 	(void)result;
 	float x = F(0), y = F(1);
 	bool foreground = REAL(2) >= 0.5;
-	room_tiles().remove_if([&](const RoomTile &t) {
+	room_tiles().remove_if([&](const LiveTile &t) {
 		return contains_closed(t, x, y) && (foreground ? t.depth <= 0 : t.depth >= 0);
 	});
 }
@@ -93,7 +93,7 @@ ROUTINE(fn_tile_find)
 {
 	float x = F(0), y = F(1);
 	bool foreground = REAL(2) >= 0.5;
-	for (const RoomTile &t : room_tiles().tiles)
+	for (const LiveTile &t : room_tiles().tiles)
 		if (contains_half_open(t, x, y) && (t.depth < 0) == foreground) {
 			result.set_real(t.id);
 			return;
@@ -104,7 +104,7 @@ ROUTINE(fn_tile_find)
 ROUTINE(fn_tile_layer_hide)
 {
 	(void)result;
-	for (RoomTile &t : room_tiles().tiles)
+	for (LiveTile &t : room_tiles().tiles)
 		if (t.depth == F(0))
 			t.visible = false;
 }
@@ -112,7 +112,7 @@ ROUTINE(fn_tile_layer_hide)
 ROUTINE(fn_tile_layer_show)
 {
 	(void)result;
-	for (RoomTile &t : room_tiles().tiles)
+	for (LiveTile &t : room_tiles().tiles)
 		if (t.depth == F(0))
 			t.visible = true;
 }
@@ -121,13 +121,13 @@ ROUTINE(fn_tile_layer_delete)
 {
 	(void)result;
 	float depth = F(0);
-	room_tiles().remove_if([&](const RoomTile &t) { return t.depth == depth; });
+	room_tiles().remove_if([&](const LiveTile &t) { return t.depth == depth; });
 }
 
 ROUTINE(fn_tile_layer_shift)
 {
 	(void)result;
-	for (RoomTile &t : room_tiles().tiles)
+	for (LiveTile &t : room_tiles().tiles)
 		if (t.depth == F(0)) {
 			t.x += F(1);
 			t.y += F(2);
@@ -136,7 +136,7 @@ ROUTINE(fn_tile_layer_shift)
 
 ROUTINE(fn_tile_layer_find)
 {
-	for (const RoomTile &t : room_tiles().tiles)
+	for (const LiveTile &t : room_tiles().tiles)
 		if (t.depth == F(0) && contains_half_open(t, F(1), F(2))) {
 			result.set_real(t.id);
 			return;
@@ -148,14 +148,14 @@ ROUTINE(fn_tile_layer_delete_at)
 {
 	(void)result;
 	float depth = F(0), x = F(1), y = F(2);
-	room_tiles().remove_if([&](const RoomTile &t) { return t.depth == depth && contains_half_open(t, x, y); });
+	room_tiles().remove_if([&](const LiveTile &t) { return t.depth == depth && contains_half_open(t, x, y); });
 }
 
 ROUTINE(fn_tile_layer_depth)
 {
 	(void)result;
 	float depth = F(0), to = F(1);
-	for (RoomTile &t : room_tiles().tiles)
+	for (LiveTile &t : room_tiles().tiles)
 		if (t.depth == depth)
 			t.depth = to;
 }
@@ -163,7 +163,7 @@ ROUTINE(fn_tile_layer_depth)
 #define GETTER(name, expr)                                                                                             \
 	ROUTINE(fn_tile_get_##name)                                                                                        \
 	{                                                                                                                  \
-		if (const RoomTile *t = tile_arg(argc, args))                                                                  \
+		if (const LiveTile *t = tile_arg(argc, args))                                                                  \
 			result.set_real(expr);                                                                                     \
 	}
 
@@ -185,7 +185,7 @@ GETTER(background, t->background)
 	ROUTINE(fn_tile_set_##name)                                                                                        \
 	{                                                                                                                  \
 		(void)result;                                                                                                  \
-		if (RoomTile *t = tile_arg(argc, args)) {                                                                      \
+		if (LiveTile *t = tile_arg(argc, args)) {                                                                      \
 			body;                                                                                                      \
 		}                                                                                                              \
 	}

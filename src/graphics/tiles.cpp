@@ -10,7 +10,7 @@ TileList &room_tiles()
 	return list;
 }
 
-RoomTile *TileList::find(int32_t id)
+LiveTile *TileList::find(int32_t id)
 {
 	if (m_last_found < tiles.size() && tiles[m_last_found].id == id)
 		return &tiles[m_last_found];
@@ -22,9 +22,9 @@ RoomTile *TileList::find(int32_t id)
 	return nullptr;
 }
 
-int32_t TileList::add(const RoomTile &tile)
+int32_t TileList::add(const LiveTile &tile)
 {
-	RoomTile t = tile;
+	LiveTile t = tile;
 	t.id = ++last_id;
 	tiles.push_back(t);
 	return t.id;
@@ -41,7 +41,7 @@ bool TileList::remove(int32_t id)
 	return false;
 }
 
-void tile_draw(const RoomTile &tile)
+void tile_draw(const LiveTile &tile)
 {
 	if (!tile.visible)
 		return;

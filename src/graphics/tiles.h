@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-struct RoomTile
+struct LiveTile
 {
 	float x = 0, y = 0;
 	int32_t background = 0;
@@ -22,12 +22,12 @@ struct RoomTile
 class TileList
 {
 public:
-	std::vector<RoomTile> tiles;
+	std::vector<LiveTile> tiles;
 	int32_t last_id = 10000000;   // ids of new tiles continue from here
 
 	// The tile with this id, trying the one found last first; null if none.
-	RoomTile *find(int32_t id);
-	int32_t add(const RoomTile &tile);
+	LiveTile *find(int32_t id);
+	int32_t add(const LiveTile &tile);
 	bool remove(int32_t id);
 	// Removes every tile the predicate selects, keeping the others' order.
 	template <typename Pred>
@@ -48,4 +48,4 @@ TileList &room_tiles();
 
 // Draws a visible tile: the region of its background, scaled, with its blend
 // colour and alpha.
-void tile_draw(const RoomTile &tile);
+void tile_draw(const LiveTile &tile);
