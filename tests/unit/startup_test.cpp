@@ -98,6 +98,8 @@ TEST(Startup, LinesInOrder)
 		"Entering main loop.",
 	};
 	EXPECT_EQ(r.out_lines(), expected);
+	if (HasFailure())
+		printf("Output:\n%s\nErrors:\n%s\n", r.out.c_str(), r.err.c_str());
 }
 
 TEST(Startup, UnknownChunkFailsToLoad)
