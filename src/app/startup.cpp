@@ -208,8 +208,7 @@ void Runner::main_loop()
 	run_state.unpaced = settings.unpaced;
 	while (run_state.running == 1) {
 		run_frame(run_state, game);
-		if (run_state.running == 1)
-			present_frame();
+		present_frame();
 		if (run_state.running == 1 && !platform::pump_events())
 			run_state.running = 0;
 	}
