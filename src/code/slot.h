@@ -47,6 +47,10 @@ struct Slot
 	uint8_t type;  // SlotType
 };
 
+// The longest text that string repetition and concatenation make (1 GiB); a
+// longer result is an operator error instead of exhausting memory.
+void set_text_length_limit(size_t bytes);
+
 // Errors are returned, never thrown: null on success, else the message for the
 // machine's error report.
 using SlotError = const char *;

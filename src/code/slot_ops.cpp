@@ -8,9 +8,9 @@
 
 namespace {
 
-// A text longer than this is refused by string repetition instead of
-// exhausting memory.
-constexpr size_t MAX_REPEATED_TEXT = (size_t)1 << 30;
+// A text longer than this is refused by repetition and concatenation instead
+// of exhausting memory (1 GiB; the fuzz targets lower it).
+size_t g_max_text = (size_t)1 << 30;
 
 struct OpInfo
 {
@@ -147,9 +147,11 @@ SlotError numeric(const OpInfo &op, Slot &left, Slot &right, IntArith ii, Double
 Slot int_result(int32_t x) { return slot_int(x); }
 int32_t wrap_int(int64_t x) { return (int32_t)(uint32_t)(uint64_t)x; }
 
-void concatenate(Slot &left, Slot &right, bool wrapped)
+SlotError concatenate(Slot &left, Slot &right, bool wrapped)
 {
 	std::string_view a = slot_text(left), b = slot_text(right);
+	if (b.size() > g_max_text || a.size() > g_max_text - b.size())
+		return ADD.error; // the caller frees both operands
 	char *text = (char *)malloc(a.size() + b.size() + 1);
 	if (!text)
 		abort();
@@ -161,16 +163,17 @@ void concatenate(Slot &left, Slot &right, bool wrapped)
 	left = slot_string_adopt(text);
 	if (wrapped)
 		wrap(left);
+	return nullptr;
 }
 
 SlotError repeat(Slot &left, Slot &right, bool wrapped)
 {
 	double n = std::trunc(as_double(left));
 	std::string_view unit = slot_text(right);
-	size_t count = n > 0 ? (n < (double)MAX_REPEATED_TEXT ? (size_t)n : MAX_REPEATED_TEXT + 1) : 0;
+	size_t count = n > 0 ? (n < (double)g_max_text ? (size_t)n : g_max_text + 1) : 0;
 	if (unit.empty())
 		count = 0;
-	if (count > 0 && count > MAX_REPEATED_TEXT / unit.size())
+	if (count > 0 && count > g_max_text / unit.size())
 		return fail(left, right, MUL.error);
 	char *text = (char *)malloc(unit.size() * count + 1);
 	if (!text)
@@ -243,6 +246,8 @@ bool below_divisor_limit(double x) { return std::fabs(x) < 1e-10; }
 
 } // namespace
 
+void set_text_length_limit(size_t bytes) { g_max_text = bytes; }
+
 SlotError slot_add(Slot &left, Slot &right)
 {
 	if (left.type == SLOT_DOUBLE && right.type == SLOT_DOUBLE) {
@@ -254,7 +259,8 @@ SlotError slot_add(Slot &left, Slot &right)
 	if (unwrap(l, wrapped) && unwrap(r, wrapped) && (is_string(l) || is_string(r))) {
 		if (!is_string(l) || !is_string(r))
 			return fail(left, right, ADD.error);
-		concatenate(l, r, wrapped);
+		if (SlotError error = concatenate(l, r, wrapped))
+			return fail(left, right, error);
 		left = l;
 		right.s = nullptr;
 		return nullptr;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "code/errors.h"
+#include "code/slot.h"
 #include "code/variables.h"
 #include "code/vm/code.h"
 #include "code/vm/machine.h"
@@ -82,7 +83,10 @@ void setup()
 	hooks.script_code = [](int32_t index) { return index == 0 ? g_code : nullptr; };
 	hooks.script_name = [](int32_t index) -> const char * { return index == 0 ? "fuzz" : nullptr; };
 	set_vm_hooks(hooks);
-	vm_settings().instruction_budget = 4000; // keeps the slowest inputs (huge array rows) well inside the timeout
+	// Bounds on time and memory: doubling strings or huge array rows must stay
+	// inside the fuzzer's per-input limits.
+	vm_settings().instruction_budget = 4000;
+	set_text_length_limit(1 << 16);
 }
 
 } // namespace

@@ -176,9 +176,7 @@ TEST_F(Draw, SceneToLookAt)
 	GR_D3D_Finish_Frame();
 }
 
-// Disabled for now: its checks pass, but since the latest main the leak checker
-// crashes at this process's exit ("Tracer caught signal 11").
-TEST_F(Draw, DISABLED_BlendModesOnAKnownBackground)
+TEST_F(Draw, BlendModesOnAKnownBackground)
 {
 	// Background (64, 128, 192); a white sprite blended to (200, 100, 50) at alpha
 	// 0.5 (stored as 127/255).

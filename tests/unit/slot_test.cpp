@@ -410,3 +410,22 @@ TEST(Slot, StoreIntoValueAndDup)
 }
 
 } // namespace
+
+TEST(Slot, TextLengthLimit)
+{
+	set_text_length_limit(4);
+	Slot left = slot_string("ab"), right = slot_string("cd");
+	EXPECT_EQ(slot_add(left, right), nullptr);
+	EXPECT_EQ(slot_text(left), "abcd");
+	slot_free(left);
+
+	left = slot_string("abc");
+	right = slot_string("cd");
+	EXPECT_STREQ(slot_add(left, right), "DoAdd :: Execution Error");
+	EXPECT_EQ(left.type, SLOT_DOUBLE);
+
+	left = slot_int(3);
+	right = slot_string("ab");
+	EXPECT_STREQ(slot_mul(left, right), "DoMul :: Execution Error");
+	set_text_length_limit((size_t)1 << 30);
+}
