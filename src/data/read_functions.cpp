@@ -6,44 +6,12 @@
 
 #include "code/errors.h"
 #include "code/function_table.h"
+#include "data/code_ranges.h"
 #include "data/readers.h"
 
 namespace {
 
 constexpr uint8_t CALL_OPCODE = 0xDA;
-
-struct CodeRange
-{
-	uint64_t start, end; // the bytecode of one code entry
-};
-
-// The bytecode ranges of the code entries, sorted by start.
-std::vector<CodeRange> code_ranges(const GameData &game, const ByteReader &file)
-{
-	std::vector<CodeRange> ranges;
-	for (uint32_t entry : game.code_entries) {
-		if (entry == 0)
-			continue;
-		uint64_t start = (uint64_t)entry + 8;
-		uint32_t length = file.u32((uint64_t)entry + 4);
-		file.check(start, length, "a code entry's bytecode");
-		ranges.push_back({start, start + length});
-	}
-	std::sort(ranges.begin(), ranges.end(), [](const CodeRange &a, const CodeRange &b) { return a.start < b.start; });
-	return ranges;
-}
-
-// True when the 8 bytes of a call instruction and its operand lie inside one
-// code entry's bytecode.
-bool inside_code(const std::vector<CodeRange> &ranges, uint64_t at)
-{
-	auto it = std::upper_bound(ranges.begin(), ranges.end(), at,
-	                           [](uint64_t offset, const CodeRange &r) { return offset < r.start; });
-	if (it == ranges.begin())
-		return false;
-	--it;
-	return at >= it->start && at + 8 <= it->end;
-}
 
 void put_u32(std::vector<uint8_t> &bytes, uint64_t at, uint32_t v)
 {

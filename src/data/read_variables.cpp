@@ -5,6 +5,7 @@
 
 #include "code/errors.h"
 #include "code/variable_names.h"
+#include "data/code_ranges.h"
 #include "data/readers.h"
 
 namespace {
@@ -12,41 +13,6 @@ namespace {
 constexpr uint32_t RECORD_SIZE = 12;
 constexpr uint32_t ID_BITS = 0x1FFFFFFFu; // bits 0-28 of a variable operand
 constexpr uint32_t KEPT_BITS = ~ID_BITS;  // bits 29-31: scope and index flags
-
-struct CodeRange
-{
-	uint64_t start, end; // the bytecode of one code entry
-};
-
-// The bytecode ranges of the code entries, sorted by start.
-std::vector<CodeRange> code_ranges(const GameData &game, const ByteReader &file)
-{
-	std::vector<CodeRange> ranges;
-	for (uint32_t entry : game.code_entries) {
-		if (entry == 0)
-			continue;
-		uint64_t start = (uint64_t)entry + 8;
-		uint32_t length = file.u32((uint64_t)entry + 4);
-		file.check(start, length, "a code entry's bytecode");
-		ranges.push_back({start, start + length});
-	}
-	std::sort(ranges.begin(), ranges.end(), [](const CodeRange &a, const CodeRange &b) { return a.start < b.start; });
-	return ranges;
-}
-
-// True when an instruction and its operand (8 bytes) lie inside one code
-// entry's bytecode.
-bool inside_code(const std::vector<CodeRange> &ranges, int64_t at)
-{
-	if (at < 0)
-		return false;
-	auto it = std::upper_bound(ranges.begin(), ranges.end(), (uint64_t)at,
-	                           [](uint64_t offset, const CodeRange &r) { return offset < r.start; });
-	if (it == ranges.begin())
-		return false;
-	--it;
-	return (uint64_t)at >= it->start && (uint64_t)at + 8 <= it->end;
-}
 
 void put_u32(std::vector<uint8_t> &bytes, uint64_t at, uint32_t v)
 {
