@@ -59,31 +59,10 @@ void CDS_List::shuffle()
 
 std::string CDS_List::write() const
 {
-	DsWriter w;
-	w.put_i32(DS_TAG_LIST);
-	w.put_i32((int32_t)m_items.size());
-	for (const Value &v : m_items)
-		w.put_element(v);
-	return w.hex();
+	return ds_write_sequence(DS_TAG_LIST, m_items);
 }
 
 bool CDS_List::read(std::string_view text, std::string &error)
 {
-	DsReader r(text);
-	int32_t tag = 0, count = 0;
-	if (r.get_i32(tag) && tag != DS_TAG_LIST)
-		r.fail("the text is not a written list");
-	std::vector<Value> items;
-	if (r.get_count(count, DS_ELEMENT_MIN_BYTES, "elements")) {
-		items.resize((size_t)count);
-		for (Value &v : items)
-			if (!r.get_element(v))
-				break;
-	}
-	if (!r.ok()) {
-		error = r.error();
-		return false;
-	}
-	m_items = std::move(items);
-	return true;
+	return ds_read_sequence(text, DS_TAG_LIST, "list", m_items, error);
 }

@@ -2,6 +2,7 @@
 #include "ds/ds_stream.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -160,4 +161,36 @@ bool DsReader::get_count(int32_t &count, size_t min_bytes, const char *what)
 		return false;
 	}
 	return expect((uint64_t)count, min_bytes, what);
+}
+
+std::string ds_write_sequence(int32_t tag, const std::vector<Value> &items)
+{
+	DsWriter w;
+	w.put_i32(tag);
+	w.put_i32((int32_t)items.size());
+	for (const Value &v : items)
+		w.put_element(v);
+	return w.hex();
+}
+
+bool ds_read_sequence(std::string_view text, int32_t tag, const char *kind, std::vector<Value> &items,
+                      std::string &error)
+{
+	DsReader r(text);
+	int32_t read_tag = 0, count = 0;
+	if (r.get_i32(read_tag) && read_tag != tag)
+		r.fail(std::string("the text is not a written ") + kind);
+	std::vector<Value> read;
+	if (r.get_count(count, DS_ELEMENT_MIN_BYTES, "elements")) {
+		read.resize((size_t)count);
+		for (Value &v : read)
+			if (!r.get_element(v))
+				break;
+	}
+	if (!r.ok()) {
+		error = r.error();
+		return false;
+	}
+	items = std::move(read);
+	return true;
 }

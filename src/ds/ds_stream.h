@@ -64,3 +64,11 @@ private:
 
 // The value of one hexadecimal digit (either case), or -1.
 int ds_hex_digit(char c);
+
+// The written form shared by stacks and lists: the tag, the count, then the
+// elements in order.
+std::string ds_write_sequence(int32_t tag, const std::vector<Value> &items);
+// Reads that form; on a bad text gives the reason and leaves items unchanged.
+// `kind` names the structure in the error ("list", "stack").
+bool ds_read_sequence(std::string_view text, int32_t tag, const char *kind, std::vector<Value> &items,
+                      std::string &error);
