@@ -1,6 +1,7 @@
 // variables.cpp: variable access by instance value, the global store and the
 // locals pool.
 #include "code/variables.h"
+#include "code/saved_globals.h"
 
 #include <memory>
 
@@ -12,7 +13,6 @@ namespace {
 
 constexpr size_t FLAGS_AT_START = 10000;
 constexpr size_t FLAGS_GROWTH = 1000;
-constexpr int32_t GLOBALS_SAVE_TAG = 700;
 
 struct GlobalState
 {
@@ -223,6 +223,15 @@ const std::vector<uint8_t> &global_declaration_flags()
 	return globals().flags;
 }
 
+void restart_global_variables()
+{
+	GlobalState &g = globals();
+	g.store.clear();
+	for (size_t i = 0; i < g.flags.size(); i++)
+		if (g.flags[i])
+			g.store.declare(USER_VARIABLE_BASE + (int32_t)i);
+}
+
 void reset_global_variables()
 {
 	GlobalState &g = globals();
@@ -240,31 +249,49 @@ void save_global_variables(StreamWriter &out)
 		out.i32(flag);
 }
 
-bool load_global_variables(StreamReader &in, std::string *error)
+bool read_saved_globals(StreamReader &in, SavedGlobals &out, std::string *error)
 {
 	try {
-		if (in.i32() != GLOBALS_SAVE_TAG)
-			return true;
-		CVariableList store;
-		if (!store.load(in, error))
+		if (!out.store.load(in, error))
 			return false;
 		size_t at = in.position();
 		int32_t n = in.i32();
 		if (n < 0)
 			throw DataError(at, "the number of global declarations is negative");
 		in.expect((uint64_t)n, 4, "the global declarations");
-		std::vector<uint8_t> flags((size_t)n);
-		for (uint8_t &flag : flags)
+		out.flags.assign((size_t)n, 0);
+		for (uint8_t &flag : out.flags)
 			flag = in.i32() != 0;
-		GlobalState &g = globals();
-		g.store.copy_from(store);
-		g.flags = std::move(flags);
 		return true;
 	} catch (const DataError &e) {
 		if (error)
 			*error = std::string(e.what()) + " (at byte " + std::to_string(e.offset()) + ")";
 		return false;
 	}
+}
+
+void apply_saved_globals(SavedGlobals &saved)
+{
+	GlobalState &g = globals();
+	g.store.copy_from(saved.store);
+	g.flags = std::move(saved.flags);
+}
+
+bool load_global_variables(StreamReader &in, std::string *error)
+{
+	try {
+		if (in.i32() != GLOBALS_SAVE_TAG)
+			return true;
+	} catch (const DataError &e) {
+		if (error)
+			*error = std::string(e.what()) + " (at byte " + std::to_string(e.offset()) + ")";
+		return false;
+	}
+	SavedGlobals saved;
+	if (!read_saved_globals(in, saved, error))
+		return false;
+	apply_saved_globals(saved);
+	return true;
 }
 
 CVariableList &enter_locals()

@@ -3,6 +3,7 @@
 // and transform mirror, the target stack, clearing and reading pixels back.
 #include "graphics/graphics.h"
 #include "graphics/display_state.h"
+#include "graphics/display_size.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +23,9 @@ namespace {
 DisplayState &ds = display_state();
 
 constexpr float PI_F = 3.1415927410125732f;
+
+// A screen size asked for while a frame was open, made at the next frame's start.
+int g_pending_w = 0, g_pending_h = 0;
 
 void send_matrices()
 {
@@ -198,10 +202,54 @@ void GR_SetVsync(bool on)
 		ds.window->set_vsync(on);
 }
 
+// Recreates the screen texture at the pending size; the old one stays when
+// the new one cannot be made.
+static void make_pending_screen()
+{
+	int w = g_pending_w, h = g_pending_h;
+	g_pending_w = g_pending_h = 0;
+	if (w <= 0 || h <= 0 || (w == ds.screen_w && h == ds.screen_h))
+		return;
+	TextureD3D *screen = GR_Texture_CreateTarget(w, h);
+	if (!screen) {
+		show_display_error("Unable to create a screen that is " + std::to_string(w) + " x " + std::to_string(h));
+		return;
+	}
+	GR_Batch_Flush();
+	GR_Texture_Free(ds.screen);
+	ds.screen = screen;
+	ds.screen_w = w;
+	ds.screen_h = h;
+}
+
+void GR_SetWindowSize(int width, int height)
+{
+	if (!ds.exists || !ds.window)
+		return;
+	int sw = 0, sh = 0;
+	platform::screen_size(sw, sh);
+	if (sw > 0 && sh > 0) {
+		width = std::min(width, sw);
+		height = std::min(height, sh);
+	}
+	width = std::max(width, 1);
+	height = std::max(height, 1);
+	int cw = 0, ch = 0;
+	ds.window->client_size(cw, ch);
+	if (cw != width || ch != height)
+		ds.window->set_client_size(width, height);
+	refresh_window_size();
+	g_pending_w = width;
+	g_pending_h = height;
+	if (ds.frame_open == 0)
+		make_pending_screen();
+}
+
 void GR_BeginFrame()
 {
 	if (!ds.exists || ds.frame_open != 0)
 		return;
+	make_pending_screen();
 	ds.stack.clear();
 	ds.target = nullptr;
 	GR_PushTarget();

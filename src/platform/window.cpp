@@ -119,6 +119,12 @@ void Window::client_size(int &width, int &height) const
 		SDL_GetWindowSize(m_window, &width, &height);
 }
 
+void Window::set_client_size(int width, int height)
+{
+	if (m_window)
+		SDL_SetWindowSize(m_window, width, height);
+}
+
 bool Window::create_gl_context(std::string &error)
 {
 	if (!m_window) {

@@ -47,6 +47,8 @@ public:
 	const std::string &caption() const { return m_caption; }
 
 	void client_size(int &width, int &height) const;
+	// Gives the client area a new size, keeping the window's place.
+	void set_client_size(int width, int height);
 
 	// The OpenGL 3.3 core context of the window, made current; false with the
 	// reason on failure. The drawing layer loads its functions from it.

@@ -1,10 +1,11 @@
-// fn_room.cpp: built-in functions that move between rooms and end or restart
-// the game, and the `room`, `room_first` and `room_last` variable rows.
+// fn_room.cpp: built-in functions that move between rooms, end, restart, save
+// and load the game, and the variable rows of the current room.
 #include "code/builtin_args.h"
 #include "code/builtin_variables.h"
 #include "code/errors.h"
 #include "code/families.h"
 #include "code/function_table.h"
+#include "run/game_save.h"
 #include "run/rooms.h"
 #include "run/run_state.h"
 
@@ -72,6 +73,14 @@ void fn_room_exists(Value &result, CInstance *, CInstance *, int argc, const Val
 	result.set_real(game && room_exists(*game, arg_int(argc, args, 0)) ? 1 : 0);
 }
 
+void fn_room_get_name(Value &result, CInstance *, CInstance *, int argc, const Value *args)
+{
+	GameData *game = running_game();
+	int32_t room = arg_int(argc, args, 0);
+	bool known = game && room_exists(*game, room);
+	result.set_string(known ? std::string_view(game->rooms[room]->name) : std::string_view("<undefined>"));
+}
+
 void fn_game_end(Value &, CInstance *, CInstance *, int, const Value *)
 {
 	set_room_request(ROOM_REQUEST_GAME_END);
@@ -80,6 +89,18 @@ void fn_game_end(Value &, CInstance *, CInstance *, int, const Value *)
 void fn_game_restart(Value &, CInstance *, CInstance *, int, const Value *)
 {
 	set_room_request(ROOM_REQUEST_RESTART);
+}
+
+void fn_game_save(Value &, CInstance *, CInstance *, int argc, const Value *args)
+{
+	if (GameData *game = running_game())
+		game_save_file(*game, std::string(arg_text(argc, args, 0)));
+}
+
+void fn_game_load(Value &, CInstance *, CInstance *, int argc, const Value *args)
+{
+	if (GameData *game = running_game())
+		game_load_file(*game, std::string(arg_text(argc, args, 0)));
 }
 
 bool get_room(CInstance *, int32_t, Value &out)
@@ -116,10 +137,86 @@ bool get_room_speed(CInstance *, int32_t, Value &out)
 	return true;
 }
 
+// A speed of 0 or less is refused with a message; the room keeps its speed.
 bool set_room_speed(CInstance *, int32_t, const Value &v)
 {
+	int32_t speed = nearest_int32(v.real());
+	if (speed <= 0) {
+		report_error("Trying to set the room speed to a value <= 0.");
+		return true;
+	}
 	if (CRoom *room = room_state().current)
-		room->record.speed = (uint32_t)std::max(nearest_int32(v.real()), 0);
+		room->record.speed = (uint32_t)speed;
+	return true;
+}
+
+// The rows of the current room's record; without a room they read 0 (the
+// caption the empty text) and writes are kept nowhere.
+template <typename Read>
+bool read_room(Value &out, Read read)
+{
+	CRoom *room = room_state().current;
+	out.set_real(room ? (double)read(room->record) : 0.0);
+	return true;
+}
+
+bool get_room_width(CInstance *, int32_t, Value &out)
+{
+	return read_room(out, [](const RoomRecord &r) { return r.width; });
+}
+
+bool get_room_height(CInstance *, int32_t, Value &out)
+{
+	return read_room(out, [](const RoomRecord &r) { return r.height; });
+}
+
+bool get_room_persistent(CInstance *, int32_t, Value &out)
+{
+	return read_room(out, [](const RoomRecord &r) { return r.persistent ? 1 : 0; });
+}
+
+bool get_background_color(CInstance *, int32_t, Value &out)
+{
+	return read_room(out, [](const RoomRecord &r) { return r.colour; });
+}
+
+bool get_background_showcolor(CInstance *, int32_t, Value &out)
+{
+	return read_room(out, [](const RoomRecord &r) { return r.show_colour ? 1 : 0; });
+}
+
+bool get_room_caption(CInstance *, int32_t, Value &out)
+{
+	CRoom *room = room_state().current;
+	out.set_string(room ? room->record.caption : std::string());
+	return true;
+}
+
+bool set_room_caption(CInstance *, int32_t, const Value &v)
+{
+	if (CRoom *room = room_state().current)
+		room->record.caption.assign(v.text());
+	return true;
+}
+
+bool set_room_persistent(CInstance *, int32_t, const Value &v)
+{
+	if (CRoom *room = room_state().current)
+		room->record.persistent = flag_rounded(v);
+	return true;
+}
+
+bool set_background_color(CInstance *, int32_t, const Value &v)
+{
+	if (CRoom *room = room_state().current)
+		room->record.colour = (uint32_t)nearest_int32(v.real()) & 0xFFFFFF;
+	return true;
+}
+
+bool set_background_showcolor(CInstance *, int32_t, const Value &v)
+{
+	if (CRoom *room = room_state().current)
+		room->record.show_colour = flag_rounded(v);
 	return true;
 }
 
@@ -137,8 +234,11 @@ const BuiltinEntry room_functions[] = {
 	{"room_previous", fn_room_previous, 1},
 	{"room_next", fn_room_next, 1},
 	{"room_exists", fn_room_exists, 1},
+	{"room_get_name", fn_room_get_name, 1},
 	{"game_end", fn_game_end, 0},
 	{"game_restart", fn_game_restart, 0},
+	{"game_save", fn_game_save, 1},
+	{"game_load", fn_game_load, 1},
 };
 
 } // namespace
@@ -150,5 +250,11 @@ void register_room_functions()
 	builtin_variables().attach("room_last", get_room_last);
 	builtin_variables().attach("room_speed", get_room_speed, set_room_speed);
 	builtin_variables().attach("fps", get_fps);
+	builtin_variables().attach("room_width", get_room_width);
+	builtin_variables().attach("room_height", get_room_height);
+	builtin_variables().attach("room_caption", get_room_caption, set_room_caption);
+	builtin_variables().attach("room_persistent", get_room_persistent, set_room_persistent);
+	builtin_variables().attach("background_color", get_background_color, set_background_color);
+	builtin_variables().attach("background_showcolor", get_background_showcolor, set_background_showcolor);
 	register_functions(room_functions);
 }

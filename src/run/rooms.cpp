@@ -6,7 +6,12 @@
 
 #include "code/builtin_variables.h"
 #include "code/errors.h"
+#include "code/saved_globals.h"
+#include "code/variables.h"
 #include "common/console.h"
+#include "ds/ds_store.h"
+#include "graphics/display_size.h"
+#include "run/game_save.h"
 #include "world/events.h"
 #include "world/object.h"
 
@@ -115,8 +120,10 @@ bool game_start(GameData &game)
 {
 	dbg_console().Output("StartGame()\n");
 	set_running_game(&game);
+	drop_pending_load();
 	object_table().build_event_lists();
 	reset_game_values_for_start();
+	restart_global_variables();
 	reset_instances((int32_t)game.header.last_instance_id);
 	RoomState &s = room_state();
 	s.slots.clear();
@@ -197,6 +204,7 @@ void go_to_room(GameData &game, int32_t index, bool first_room)
 	s.current_index = index;
 	s.current = &room;
 	set_current_room_instances(&room.instances);
+	room_window_follows(room);
 	if (fresh) {
 		for (RoomInstance &entry : room.resource->instances)
 			place_instance(room, entry);
@@ -227,6 +235,32 @@ void game_end(GameData &game)
 	s.current = nullptr;
 	s.current_index = -1;
 	set_room_request(ROOM_REQUEST_NONE);
+	// The game's data structures live until the game ends.
+	ds_reset();
+}
+
+void room_display_size(const CRoom &room, int &width, int &height)
+{
+	const RoomRecord &r = room.record;
+	width = (int)std::min<uint32_t>(r.width, INT32_MAX);
+	height = (int)std::min<uint32_t>(r.height, INT32_MAX);
+	if (!r.views_enabled)
+		return;
+	int64_t right = 0, bottom = 0;
+	for (size_t v = 0; v < r.views.size() && v < 8; v++)
+		if (r.views[v].visible) {
+			right = std::max<int64_t>(right, (int64_t)r.views[v].xport + r.views[v].wport);
+			bottom = std::max<int64_t>(bottom, (int64_t)r.views[v].yport + r.views[v].hport);
+		}
+	width = (int)std::clamp<int64_t>(right, 8, INT32_MAX);
+	height = (int)std::clamp<int64_t>(bottom, 8, INT32_MAX);
+}
+
+void room_window_follows(const CRoom &room)
+{
+	int width = 0, height = 0;
+	room_display_size(room, width, height);
+	GR_SetWindowSize(width, height);
 }
 
 void request_room(const GameData &game, int32_t room)
@@ -266,6 +300,8 @@ bool room_exists(const GameData &game, int32_t room)
 bool act_on_room_request(GameData &game)
 {
 	int32_t request = g_request;
+	if (request != ROOM_REQUEST_LOAD)
+		drop_pending_load();
 	if (request == ROOM_REQUEST_NONE)
 		return true;
 	if (request == ROOM_REQUEST_GAME_END || request == ROOM_REQUEST_ERROR)
@@ -273,6 +309,10 @@ bool act_on_room_request(GameData &game)
 	if (request == ROOM_REQUEST_RESTART) {
 		game_end(game);
 		return game_start(game);
+	}
+	if (request == ROOM_REQUEST_LOAD) {
+		apply_pending_load(game);
+		return true;
 	}
 	if (request < 0) {
 		set_room_request(ROOM_REQUEST_NONE);

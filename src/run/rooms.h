@@ -25,6 +25,7 @@ public:
 constexpr int32_t ROOM_REQUEST_NONE = -1;
 constexpr int32_t ROOM_REQUEST_GAME_END = -100;
 constexpr int32_t ROOM_REQUEST_RESTART = -200;
+constexpr int32_t ROOM_REQUEST_LOAD = -300;
 constexpr int32_t ROOM_REQUEST_ERROR = -400;
 
 struct RoomState
@@ -48,6 +49,12 @@ void game_end(GameData &game);
 void room_end(GameData &game, bool game_ending);
 void go_to_room(GameData &game, int32_t room, bool first_room);
 
+// The window's client area and the screen follow the room: the room's size,
+// or with views the furthest right and bottom edges of the visible views'
+// ports (at least 8 by 8).
+void room_window_follows(const CRoom &room);
+void room_display_size(const CRoom &room, int &width, int &height);
+
 // Room navigation for game code: an index with no room resource reports an
 // error and requests the end of the game.
 void request_room(const GameData &game, int32_t room);
@@ -60,6 +67,7 @@ void set_running_game(GameData *game);
 GameData *running_game();
 
 // Carries out the request after a step: a room index ends the current room and
-// enters that one; a restart ends and starts the game again. Returns false when
+// enters that one; a restart ends and starts the game again; a load puts the
+// saved game in place of the running one. Returns false when
 // the request ends the game (game_end or an error).
 bool act_on_room_request(GameData &game);

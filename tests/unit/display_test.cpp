@@ -15,6 +15,7 @@
 #include "graphics/bitmap.h"
 #include "graphics/display_state.h"
 #include "graphics/draw_state.h"
+#include "graphics/display_size.h"
 #include "graphics/graphics.h"
 #include "graphics_fixture.h"
 #include "test_util.h"
@@ -237,4 +238,27 @@ TEST(Display, ScreenshotOptionWritesTheLastFrame)
 	EXPECT_NE(r.err.find("[write_png_file] File " + dir.file("no/such/dir/shot.png") + " could not be opened for writing"),
 	          std::string::npos)
 		<< r.err;
+}
+
+TEST(Display, WindowAndScreenFollowANewSize)
+{
+	HeadlessDisplay display(640, 480, 640, 480);
+	ASSERT_TRUE(display.ok());
+	GR_SetWindowSize(320, 200);
+	EXPECT_EQ(GR_ScreenWidth(), 320);
+	EXPECT_EQ(GR_ScreenHeight(), 200);
+	int w = 0, h = 0;
+	GR_WindowSize(w, h);
+	EXPECT_EQ(w, 320);
+	EXPECT_EQ(h, 200);
+	// Asked for while a frame is open, the screen changes at the next frame.
+	begin_frame(0x0000FF);
+	GR_SetWindowSize(100, 80);
+	EXPECT_EQ(GR_ScreenWidth(), 320);
+	GR_D3D_Finish_Frame();
+	begin_frame(0x0000FF);
+	EXPECT_EQ(GR_ScreenWidth(), 100);
+	std::vector<uint32_t> pixels = screen_pixels(w, h);
+	EXPECT_EQ(w, 100);
+	EXPECT_EQ(h, 80);
 }

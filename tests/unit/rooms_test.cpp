@@ -2,6 +2,7 @@
 // creation code), persistent rooms and instances, navigation and restart.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -188,4 +189,39 @@ TEST_F(RoomsTest, NavigationAndRestart)
 	EXPECT_EQ(room_state().current_index, 0);
 	call_builtin("game_end");
 	EXPECT_FALSE(act_on_room_request(game));
+}
+
+TEST(RoomDisplaySize, RoomOrVisibleViewPorts)
+{
+	struct Case
+	{
+		bool views_enabled;
+		std::vector<std::pair<bool, std::array<int32_t, 4>>> views; // visible, port x, y, w, h
+		int width, height;
+	} cases[] = {
+		{false, {{true, {0, 0, 320, 240}}}, 640, 480},             // views off: the room's size
+		{true, {{true, {0, 0, 320, 240}}, {true, {320, 100, 100, 50}}}, 420, 240},
+		{true, {{false, {0, 0, 900, 900}}, {true, {0, 0, 200, 100}}}, 200, 100}, // hidden views do not count
+		{true, {{true, {0, 0, 2, 3}}}, 8, 8},                      // at least 8 by 8
+		{true, {}, 8, 8},
+	};
+	for (const Case &c : cases) {
+		CRoom room;
+		room.record.width = 640;
+		room.record.height = 480;
+		room.record.views_enabled = c.views_enabled;
+		for (auto &[visible, port] : c.views) {
+			RoomView v;
+			v.visible = visible;
+			v.xport = port[0];
+			v.yport = port[1];
+			v.wport = port[2];
+			v.hport = port[3];
+			room.record.views.push_back(v);
+		}
+		int w = 0, h = 0;
+		room_display_size(room, w, h);
+		EXPECT_EQ(w, c.width);
+		EXPECT_EQ(h, c.height);
+	}
 }
