@@ -161,6 +161,36 @@ TEST_F(GameWorldTest, SaveAndLoadRoundTrip)
 	EXPECT_FALSE(file_exists(file + ".tmp"));
 }
 
+TEST_F(GameWorldTest, LoadRestoresKeptPersistentRoomsAndDeactivatedInstances)
+{
+	TempDir dir;
+	std::string file = dir.file("slot.sav");
+	const char *count = "phase = ds_list_size(0); ds_list_add(0, phase);";
+	CObject &a = object("a");
+	on(a, EV_CREATE, 0, "ds_list_create(); v = 1; instance_deactivate_object(2);");
+	on(a, EV_STEP, EV_STEP_NORMAL,
+	   std::string(count) + "if (phase == 0) { v = 5; room_goto(1); }"
+	   "if (phase == 2) { v = 9; room_goto(1); }"
+	   "if (phase == 5) {" +
+	           show("\"back v \" + string(v) + \" exists \" + string(instance_exists(100002)) + \" number \" + "
+	                "string(instance_number(2))") +
+	           "instance_activate_all();" + show("string(instance_number(2))") + "}");
+	CObject &b = object("b");
+	on(b, EV_STEP, EV_STEP_NORMAL,
+	   std::string(count) + "if (phase == 1) { game_save(\"" + file + "\"); room_goto(0); }" +
+	           "if (phase == 3) game_load(\"" + file + "\");" + "if (phase == 4) {" +
+	           show("\"loaded in room \" + string(room)") + "room_goto(0); }");
+	object("d");
+	RoomRecord &first = room();
+	first.persistent = true;
+	place(first, 0);
+	place(first, 2);
+	place(room(), 1);
+	// Saved in room 1 while room 0 was kept with v 5; room 0 is changed to v 9
+	// after the save, and the load brings back the kept room as saved.
+	EXPECT_EQ(play(6), (Lines{"loaded in room 1", "back v 5 exists 1 number 0", "1"}));
+}
+
 TEST_F(GameWorldTest, DamagedSavesAreRefusedAndChangeNothing)
 {
 	TempDir dir;
