@@ -81,5 +81,6 @@ void install_world()
 		return;
 	installed = true;
 	attach_instance_variables();
+	attach_sprite_path_rows();
 	install_event_hooks();
 }

@@ -137,6 +137,8 @@ std::vector<std::string> GameTest::play(long frames)
 		EXPECT_TRUE(prepare_game(game, progress));
 	}
 	compile_all();
+	if (on_loaded)
+		on_loaded();
 	ConsoleCapture capture;
 	RunState state;
 	state.unpaced = true;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -31,6 +32,8 @@ protected:
 	// Builds the data file, loads and prepares it, compiles the code, then
 	// starts the game, runs the frames and ends it. Returns the printed lines.
 	std::vector<std::string> play(long frames);
+	// Runs after the game is loaded and prepared, before it starts.
+	std::function<void()> on_loaded;
 
 	GameData game;
 	GameOptions options;

@@ -5,6 +5,7 @@
 #include "code/errors.h"
 #include "common/file_util.h"
 #include "game_fixture.h"
+#include "graphics/images.h"
 #include "run/game_save.h"
 #include "test_util.h"
 
@@ -274,6 +275,42 @@ TEST_F(GameWorldTest, RoomRows)
 	place(room(), 0);
 	room();
 	EXPECT_EQ(without_errors(play(0)), expected);
+}
+
+TEST_F(GameWorldTest, SpriteAndPathRows)
+{
+	on_loaded = [] {
+		auto sprite = std::make_unique<CSprite>();
+		sprite->width = 32;
+		sprite->height = 16;
+		sprite->x_origin = 8;
+		sprite->y_origin = 4;
+		images().sprites.push_back(std::move(sprite));
+	};
+	const char *const cases[][2] = {
+		{"image_xscale = 2; v = string(sprite_width) + \" \" + string(sprite_height) + \" \" + "
+		 "string(sprite_xoffset) + \" \" + string(sprite_yoffset);",
+		 "64 16 16 4"},
+		{"sprite_index = 5; v = sprite_width + sprite_yoffset;", "0"}, // no such sprite
+		{"path_position = 1.5; path_positionprevious = -2; v = string(path_position) + string(path_positionprevious);",
+		 "10"},
+		{"path_position = 0.25; path_speed = -3; v = string(path_position) + \" \" + string(path_speed);", "0.25 -3"},
+		{"path_endaction = 2.5; path_scale = 0.5; v = string(path_endaction) + \" \" + string(path_scale);",
+		 "2 0.50"},
+		{"v = path_index;", "-1"},
+	};
+	std::string code;
+	Lines expected;
+	for (const auto &c : cases) {
+		code += std::string(c[0]) + show("string(v)");
+		expected.push_back(c[1]);
+	}
+	CObject &a = object("a");
+	a.sprite_index = 0;
+	on(a, EV_CREATE, 0, code);
+	place(room(), 0);
+	EXPECT_EQ(play(0), expected);
+	images().sprites.clear();
 }
 
 TEST_F(GameWorldTest, RestartClearsGlobalsAndDataStructures)
