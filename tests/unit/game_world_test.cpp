@@ -66,6 +66,20 @@ TEST_F(GameWorldTest, PersistentRoomKeepsItsInstances)
 	EXPECT_EQ(play(4), expected);
 }
 
+TEST_F(GameWorldTest, RestartOfAPersistentRoomKeepsItsInstances)
+{
+	CObject &a = object("a");
+	on(a, EV_CREATE, 0, "n = 0;" + say("create"));
+	on(a, EV_OTHER, 4, show("\"room start \" + string(n)"));
+	on(a, EV_OTHER, 5, say("room end"));
+	on(a, EV_STEP, EV_STEP_NORMAL, "n += 1; if (n == 1) room_restart();");
+	RoomRecord &r = room();
+	r.persistent = true;
+	r.creation_code = code_text(say("room code"));
+	place(r, 0);
+	EXPECT_EQ(play(2), (Lines{"create", "room code", "room start 0", "room end", "room start 1", "room end"}));
+}
+
 // With the option off the creation code runs first and the create event sees
 // and overrides its values; with it on the creation code has the last word.
 // Instances are made from the last placed to the first.
