@@ -4,6 +4,7 @@
 #include "run/game_save.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "code/errors.h"
 #include "code/variables.h"
@@ -21,6 +22,7 @@ constexpr int32_t SAVE_FILE_END = 0x444E455A; // "ZEND"
 // Bounds that no real room reaches; they keep a damaged file from asking for
 // huge tables before its data runs out.
 constexpr int32_t MAX_ROOM_LAYERS = 64;
+constexpr uint64_t TILE_BYTES = 8 * 2 + 4 * 5 + 8 + 4 + 8 * 2 + 4 + 8 + 4;
 
 std::unique_ptr<SavedGame> g_pending;
 
@@ -57,13 +59,64 @@ void save_view(StreamWriter &out, const RoomView &v)
 	out.f64(v.angle);
 }
 
-void save_tile(StreamWriter &out, const RoomTile &t)
+// Tiles are saved in their live form; the room keeps its tiles as records, so
+// they are converted on the way (blend and alpha from the colour).
+LiveTile live_tile(const RoomTile &t)
 {
-	for (int32_t n : {t.x, t.y, t.background, t.left, t.top, t.width, t.height, t.depth, t.id})
+	LiveTile live;
+	live.x = (float)t.x;
+	live.y = (float)t.y;
+	live.background = t.background;
+	live.left = t.left;
+	live.top = t.top;
+	live.width = t.width;
+	live.height = t.height;
+	live.depth = (float)t.depth;
+	live.id = t.id;
+	live.xscale = t.xscale;
+	live.yscale = t.yscale;
+	live.blend = t.colour & 0xFFFFFF;
+	live.alpha = (float)(t.colour >> 24) / 255.0f;
+	return live;
+}
+
+int32_t saturated(float v)
+{
+	return std::isnan(v) ? 0 : (int32_t)std::clamp<double>(v, INT32_MIN, INT32_MAX);
+}
+
+RoomTile record_tile(const LiveTile &t)
+{
+	RoomTile record;
+	record.x = saturated(t.x);
+	record.y = saturated(t.y);
+	record.background = t.background;
+	record.left = t.left;
+	record.top = t.top;
+	record.width = t.width;
+	record.height = t.height;
+	record.depth = saturated(t.depth);
+	record.id = t.id;
+	record.xscale = t.xscale;
+	record.yscale = t.yscale;
+	uint32_t alpha = (uint32_t)saturated(std::clamp(t.alpha, 0.0f, 1.0f) * 255.0f + 0.5f);
+	record.colour = (t.blend & 0xFFFFFF) | alpha << 24;
+	return record;
+}
+
+void save_tile(StreamWriter &out, const LiveTile &t)
+{
+	out.f64(t.x);
+	out.f64(t.y);
+	for (int32_t n : {t.background, t.left, t.top, t.width, t.height})
 		out.i32(n);
+	out.f64(t.depth);
+	out.i32(t.id);
 	out.f64(t.xscale);
 	out.f64(t.yscale);
-	out.i32((int32_t)t.colour);
+	out.i32((int32_t)t.blend);
+	out.f64(t.alpha);
+	out.i32(t.visible ? 1 : 0);
 }
 
 // Destroyed instances waiting for removal are not saved.
@@ -94,7 +147,7 @@ void save_room(StreamWriter &out, int32_t index, const CRoom &room)
 		save_view(out, v);
 	out.i32((int32_t)room.tiles.size());
 	for (const RoomTile &t : room.tiles)
-		save_tile(out, t);
+		save_tile(out, live_tile(t));
 	save_chain(out, room.instances.active);
 	save_chain(out, room.instances.deactivated);
 }
@@ -162,14 +215,20 @@ RoomView read_view(StreamReader &in)
 	return v;
 }
 
-RoomTile read_tile(StreamReader &in)
+LiveTile read_tile(StreamReader &in)
 {
-	RoomTile t;
-	for (int32_t *n : {&t.x, &t.y, &t.background, &t.left, &t.top, &t.width, &t.height, &t.depth, &t.id})
+	LiveTile t;
+	t.x = (float)in.f64();
+	t.y = (float)in.f64();
+	for (int32_t *n : {&t.background, &t.left, &t.top, &t.width, &t.height})
 		*n = in.i32();
+	t.depth = (float)in.f64();
+	t.id = in.i32();
 	t.xscale = (float)in.f64();
 	t.yscale = (float)in.f64();
-	t.colour = (uint32_t)in.i32();
+	t.blend = (uint32_t)in.i32();
+	t.alpha = (float)in.f64();
+	t.visible = read_flags(in, 1, "a tile") != 0;
 	return t;
 }
 
@@ -210,8 +269,8 @@ void read_room(const GameData &game, StreamReader &in, SavedRoom &room)
 	r.views.resize((size_t)read_count(in, 64, MAX_ROOM_LAYERS, "views"));
 	for (RoomView &v : r.views)
 		v = read_view(in);
-	room.tiles.resize((size_t)read_count(in, 56, INT32_MAX, "tiles"));
-	for (RoomTile &t : room.tiles)
+	room.tiles.resize((size_t)read_count(in, TILE_BYTES, INT32_MAX, "tiles"));
+	for (LiveTile &t : room.tiles)
 		t = read_tile(in);
 	std::vector<int32_t> ids;
 	read_chain(in, room.active, ids, false);
@@ -351,7 +410,8 @@ void apply_saved_game(GameData &game, SavedGame &saved)
 		auto live = std::make_unique<CRoom>();
 		live->resource = game.rooms[room.index].get();
 		live->record = std::move(room.record);
-		live->tiles = std::move(room.tiles);
+		for (const LiveTile &t : room.tiles)
+			live->tiles.push_back(record_tile(t));
 		bool current = room.index == saved.current_room;
 		install_chain(room.active, live->instances.active, current);
 		install_chain(room.deactivated, live->instances.deactivated, current);

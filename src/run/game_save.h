@@ -12,6 +12,7 @@
 #include "code/builtin_variables.h"
 #include "code/saved_globals.h"
 #include "data/game_data.h"
+#include "graphics/tiles.h"
 #include "world/instance.h"
 
 // One live room of a saved game: its changing fields, tiles and instances.
@@ -19,7 +20,7 @@ struct SavedRoom
 {
 	int32_t index = -1;
 	RoomRecord record; // the resource's record with the saved fields over it
-	std::vector<RoomTile> tiles;
+	std::vector<LiveTile> tiles;
 	std::vector<std::unique_ptr<CInstance>> active, deactivated;
 };
 

@@ -2,11 +2,15 @@
 // rooms, create event and creation code order, inherited events, `with`
 // orders, saving and loading the game, the room rows and what a restart
 // clears.
+#include "builtin_call.h"
 #include "code/errors.h"
+#include "code/variables.h"
 #include "common/file_util.h"
 #include "game_fixture.h"
 #include "graphics/images.h"
 #include "run/game_save.h"
+#include "run/rooms.h"
+#include "world/instances.h"
 #include "test_util.h"
 
 namespace {
@@ -261,6 +265,51 @@ TEST_F(GameWorldTest, DamagedSavesAreRefusedAndChangeNothing)
 	longer.push_back(0);
 	SavedGame saved;
 	EXPECT_FALSE(read_saved_game(game, longer, saved, error));
+}
+
+// The fuzz seed is written by hand from the documented layout: the reader
+// takes it, and putting it in place gives the rooms and instances it lists.
+TEST_F(GameWorldTest, SaveWrittenFromTheDocumentedLayout)
+{
+	std::vector<uint8_t> bytes;
+	std::string error;
+	ASSERT_TRUE(read_file(std::string(ZENTRIX_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_saved_game/one_room", bytes, error))
+	        << error;
+	for (int i = 0; i < 2; i++) {
+		auto o = std::make_unique<CObject>();
+		o->name = "o" + std::to_string(i);
+		object_table().put(i, std::move(o));
+		game.rooms.push_back(std::make_unique<RoomRecord>());
+		game.header.room_order.push_back(i);
+	}
+	SavedGame saved;
+	ASSERT_TRUE(read_saved_game(game, bytes, saved, error)) << error;
+	EXPECT_EQ(saved.values.score, 3);
+	EXPECT_EQ(saved.values.caption_score, "Score: ");
+	EXPECT_TRUE(saved.values.show_score);
+	EXPECT_EQ(saved.last_instance_id, 100005);
+	ASSERT_EQ(saved.rooms.size(), 1u);
+	const SavedRoom &room = saved.rooms[0];
+	EXPECT_EQ(room.record.caption, "Hall");
+	EXPECT_TRUE(room.record.persistent);
+	EXPECT_TRUE(room.record.show_colour);
+	ASSERT_EQ(room.tiles.size(), 1u);
+	EXPECT_EQ(room.tiles[0].x, 16.0f);
+	EXPECT_EQ(room.tiles[0].depth, 100.0f);
+	ASSERT_EQ(room.active.size(), 2u);
+	EXPECT_EQ(room.active[1]->object_index, 1);
+	EXPECT_TRUE(room.active[1]->created);
+	ASSERT_EQ(room.deactivated.size(), 1u);
+
+	apply_saved_game(game, saved);
+	EXPECT_EQ(room_state().current_index, 0);
+	EXPECT_EQ(call_builtin("instance_number", {0}).real(), 1); // the deactivated one is not counted
+	EXPECT_EQ(call_builtin("instance_exists", {100003}).real(), 1);
+	EXPECT_EQ(last_instance_id(), 100005);
+	Value v;
+	ASSERT_TRUE(global_get(100000, 0, v));
+	EXPECT_EQ(v.real(), 2.5);
+	game_end(game);
 }
 
 TEST_F(GameWorldTest, RoomRows)
