@@ -234,9 +234,10 @@ void GR_SetWindowSize(int width, int height)
 	}
 	width = std::max(width, 1);
 	height = std::max(height, 1);
+	// A full-screen window keeps covering the screen; only the picture changes.
 	int cw = 0, ch = 0;
 	ds.window->client_size(cw, ch);
-	if (cw != width || ch != height)
+	if ((cw != width || ch != height) && !(ds.flags & DISPLAY_FULLSCREEN))
 		ds.window->set_client_size(width, height);
 	refresh_window_size();
 	g_pending_w = width;

@@ -261,4 +261,17 @@ TEST(Display, WindowAndScreenFollowANewSize)
 	std::vector<uint32_t> pixels = screen_pixels(w, h);
 	EXPECT_EQ(w, 100);
 	EXPECT_EQ(h, 80);
+	GR_D3D_Finish_Frame();
+}
+
+TEST(Display, FullScreenWindowKeepsItsSize)
+{
+	HeadlessDisplay display(640, 480, 640, 480, DISPLAY_FULLSCREEN);
+	ASSERT_TRUE(display.ok());
+	GR_SetWindowSize(320, 200);
+	EXPECT_EQ(GR_ScreenWidth(), 320);
+	int w = 0, h = 0;
+	GR_WindowSize(w, h);
+	EXPECT_EQ(w, 640);
+	EXPECT_EQ(h, 480);
 }
