@@ -28,11 +28,15 @@ TempDir::~TempDir()
 
 void TempDir::write(const std::string &name, const std::string &text) const
 {
+	std::error_code ec;
+	std::filesystem::create_directories(std::filesystem::path(file(name)).parent_path(), ec);
 	std::ofstream(file(name), std::ios::binary) << text;
 }
 
 void TempDir::write(const std::string &name, const std::vector<uint8_t> &bytes) const
 {
+	std::error_code ec;
+	std::filesystem::create_directories(std::filesystem::path(file(name)).parent_path(), ec);
 	std::ofstream out(file(name), std::ios::binary);
 	out.write((const char *)bytes.data(), (std::streamsize)bytes.size());
 }

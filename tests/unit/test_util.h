@@ -16,6 +16,7 @@ public:
 	~TempDir();
 	const std::string &path() const { return m_path; }
 	std::string file(const std::string &name) const { return m_path + "/" + name; }
+	// Writes a file, making the folders on its path.
 	void write(const std::string &name, const std::string &text) const;
 	void write(const std::string &name, const std::vector<uint8_t> &bytes) const;
 
