@@ -145,6 +145,7 @@ void CDS_Map::swap(CDS_Map &other)
 	std::swap(m_index, other.m_index);
 	std::swap(m_index_size, other.m_index_size);
 	std::swap(m_index_shift, other.m_index_shift);
+	std::swap(m_tombstones, other.m_tombstones);
 	std::swap(m_count, other.m_count);
 	std::swap(m_next_seq, other.m_next_seq);
 	std::swap(m_order, other.m_order);
@@ -164,29 +165,36 @@ void CDS_Map::copy_from(const CDS_Map &source)
 	swap(copy);
 }
 
-CDS_Map::Node *CDS_Map::lookup(const Value &key, uint32_t hash) const
+size_t CDS_Map::find_slot(const Value &key, uint32_t hash) const
 {
 	if (!m_index_size)
-		return nullptr;
+		return NO_SLOT;
 	size_t mask = m_index_size - 1;
 	for (size_t i = slot_of(hash);; i = (i + 1) & mask) {
 		const Slot &s = m_index[i];
 		if (!s.ref)
-			return nullptr;
-		if (s.hash == hash) {
-			Node *n = node_at(s.ref - 1);
-			if (n->same_key(key))
-				return n;
-		}
+			return NO_SLOT;
+		if (s.hash == hash && s.ref != TOMBSTONE && node_at(s.ref - 1)->same_key(key))
+			return i;
 	}
 }
 
+CDS_Map::Node *CDS_Map::lookup(const Value &key, uint32_t hash) const
+{
+	size_t i = find_slot(key, hash);
+	return i == NO_SLOT ? nullptr : node_at(m_index[i].ref - 1);
+}
+
+// Called only for keys not in the index, so the first free or deleted slot of
+// the probe run takes it.
 void CDS_Map::index_put(Node *node)
 {
 	size_t mask = m_index_size - 1;
 	size_t i = slot_of(node->hash);
-	while (m_index[i].ref)
+	while (m_index[i].ref && m_index[i].ref != TOMBSTONE)
 		i = (i + 1) & mask;
+	if (m_index[i].ref == TOMBSTONE)
+		m_tombstones--;
 	m_index[i] = {node->hash, node->self + 1};
 }
 
@@ -195,11 +203,13 @@ void CDS_Map::free_index()
 	ds_free_zeroed(m_index, m_index_size * sizeof(Slot));
 	m_index = nullptr;
 	m_index_size = 0;
+	m_tombstones = 0;
 }
 
+// Doubles the index, or rebuilds it at its size when deleted slots fill it.
 void CDS_Map::grow_index()
 {
-	size_t size = m_index_size ? m_index_size * 2 : FIRST_INDEX_SIZE;
+	size_t size = !m_index_size ? FIRST_INDEX_SIZE : m_tombstones * 4 >= m_index_size ? m_index_size : m_index_size * 2;
 	int bits = 0;
 	while (((size_t)1 << bits) < size)
 		bits++;
@@ -213,28 +223,24 @@ void CDS_Map::grow_index()
 	m_index = slots;
 	m_index_size = size;
 	m_index_shift = 32 - bits;
+	m_tombstones = 0;
 	for (size_t i = 0; i < old_size; i++)
-		if (old[i].ref)
+		if (old[i].ref && old[i].ref != TOMBSTONE)
 			index_put(node_at(old[i].ref - 1));
 	ds_free_zeroed(old, old_size * sizeof(Slot));
 }
 
-void CDS_Map::index_erase(Node *node)
+// A deleted slot stays in its probe run as a tombstone until the index is
+// rebuilt; when the next slot is free the run ends here and it is freed.
+void CDS_Map::index_erase(size_t slot)
 {
 	size_t mask = m_index_size - 1;
-	size_t i = slot_of(node->hash);
-	while (m_index[i].ref != node->self + 1)
-		i = (i + 1) & mask;
-	// Backward shift: pull later entries of the probe run into the hole.
-	for (size_t j = (i + 1) & mask; m_index[j].ref; j = (j + 1) & mask) {
-		size_t home = slot_of(m_index[j].hash);
-		bool movable = i <= j ? (home <= i || home > j) : (home <= i && home > j);
-		if (movable) {
-			m_index[i] = m_index[j];
-			i = j;
-		}
+	if (!m_index[(slot + 1) & mask].ref) {
+		m_index[slot] = Slot();
+		return;
 	}
-	m_index[i] = Slot();
+	m_index[slot].ref = TOMBSTONE;
+	m_tombstones++;
 }
 
 CDS_Map::Node *CDS_Map::node_at(uint32_t number) const
@@ -277,7 +283,7 @@ void CDS_Map::free_nodes()
 
 void CDS_Map::insert_new(const Value &key, const Value &value, uint32_t hash)
 {
-	if ((m_count + 1) * 4 > m_index_size * 3)
+	if ((m_count + m_tombstones + 1) * 4 > m_index_size * 3)
 		grow_index();
 	Node *n = new_node();
 	n->seq = m_next_seq++;
@@ -312,16 +318,21 @@ void CDS_Map::replace(const Value &key, const Value &value)
 
 bool CDS_Map::remove(const Value &key)
 {
-	Node *n = lookup(key, index_hash(key));
-	if (!n)
+	size_t slot = find_slot(key, index_hash(key));
+	if (slot == NO_SLOT)
 		return false;
-	index_erase(n);
+	Node *n = node_at(m_index[slot].ref - 1);
+	index_erase(slot);
 	if (m_order_valid) {
 		m_order[n->order_pos] = nullptr;
 		m_order_holes++;
 	}
-	n->key_text.clear();
-	n->value.clear();
+	// Let go of storage now; a short key and a real cost nothing to keep until
+	// the node is reused, and not writing them saves a trip to memory.
+	if (n->key_text.capacity() > std::string().capacity())
+		std::string().swap(n->key_text);
+	if (n->value.is_string())
+		n->value.clear();
 	m_free.push_back(n->self);
 	m_count--;
 	return true;
@@ -340,7 +351,7 @@ void CDS_Map::need_order() const
 	m_order.clear();
 	m_order.reserve(m_count);
 	for (size_t i = 0; i < m_index_size; i++)
-		if (m_index[i].ref)
+		if (m_index[i].ref && m_index[i].ref != TOMBSTONE)
 			m_order.push_back(node_at(m_index[i].ref - 1));
 	for (Node *n : m_order) {
 		if (n->bucket_known)

@@ -76,13 +76,16 @@ private:
 		uint32_t ref = 0; // the node's number + 1; 0 for an empty slot
 	};
 
+	static constexpr size_t NO_SLOT = SIZE_MAX;
+	static constexpr uint32_t TOMBSTONE = UINT32_MAX; // a deleted slot's ref
+	size_t find_slot(const Value &key, uint32_t hash) const;
 	Node *lookup(const Value &key, uint32_t hash) const;
 	Node *new_node();
 	Node *node_at(uint32_t number) const;
 	void free_nodes();
 	void insert_new(const Value &key, const Value &value, uint32_t hash);
 	void index_put(Node *node);
-	void index_erase(Node *node);
+	void index_erase(size_t slot);
 	void grow_index();
 	void free_index();
 	size_t slot_of(uint32_t hash) const { return (size_t)((hash * 0x9E3779B1u) >> m_index_shift); }
@@ -100,6 +103,7 @@ private:
 	Slot *m_index = nullptr; // owned, from ds_alloc_zeroed
 	size_t m_index_size = 0;
 	int m_index_shift = 0;
+	size_t m_tombstones = 0; // deleted slots still in probe runs
 	size_t m_count = 0;
 	uint64_t m_next_seq = 0;
 
