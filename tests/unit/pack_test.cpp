@@ -160,7 +160,11 @@ void write_project(const TempDir &d)
 	d.write("timelines/tl_t.json", R"({"moments": [{"step": 9, "code": "y = 2;"}, {"step": 1, "code": "y = 1;"}]})");
 	d.write("rooms/room_a.json", R"({"width": 50, "height": 60, "speed": 15})");
 	d.write("rooms/room_b.json", R"({"code": "z = 1;", "backgrounds": [{"background": "bg_a"}],
-	  "instances": [{"object": "obj_b", "x": 4, "y": 5, "code": "w = 3;"}, {"object": "obj_a"}]})");
+	  "instances": [{"object": "obj_b", "x": 4, "y": 5, "code": "w = 3;"}, {"object": "obj_a"}],
+	  "tiles": [{"background": "bg_a", "x": 7, "left": 1, "width": 2, "height": 1, "alpha": 0.5}]})");
+	d.write("sounds/snd_s.wav", "RIFF....");
+	d.write("extensions/ext_e.json", R"({"files": [{"file": "libe.so", "functions": [
+	  {"name": "ext_twice", "returns": "string", "arguments": ["real", "string"]}]}]})");
 	d.write("included/data/a.txt", "abc");
 }
 
@@ -213,6 +217,21 @@ TEST_P(PackProject, ReadsBackThroughTheRunnersWalks)
 	EXPECT_FALSE(rb.instances[0].creation_code.empty());
 	EXPECT_TRUE(rb.instances[1].creation_code.empty());
 	EXPECT_EQ(rb.backgrounds.size(), 8u);
+	ASSERT_EQ(rb.tiles.size(), 1u);
+	EXPECT_EQ(rb.tiles[0].id, 10000001);
+	EXPECT_EQ(rb.tiles[0].x, 7);
+	EXPECT_EQ(rb.tiles[0].left, 1);
+	EXPECT_EQ(rb.tiles[0].colour, 0x80FFFFFFu);
+	ASSERT_EQ(g.sounds.size(), 1u);
+	EXPECT_EQ(g.sounds[0]->name, "snd_s");
+	EXPECT_EQ(g.sounds[0]->text2, "snd_s.wav");
+	EXPECT_EQ(g.sounds[0]->data_length, 8u);
+	ASSERT_EQ(g.extensions.size(), 1u);
+	ASSERT_EQ(g.extensions[0].files.size(), 1u);
+	ASSERT_EQ(g.extensions[0].files[0].functions.size(), 1u);
+	EXPECT_EQ(g.extensions[0].files[0].functions[0].name, "ext_twice");
+	EXPECT_EQ(g.extensions[0].files[0].functions[0].result_type, 1u);
+	EXPECT_EQ(g.extensions[0].files[0].functions[0].argument_types, (std::vector<uint32_t>{2, 1}));
 	EXPECT_EQ(rb.backgrounds[0].index, 0);
 	EXPECT_FALSE(rb.creation_code.empty());
 	if (!bytecode)
@@ -264,6 +283,8 @@ TEST(PackProjectErrors, NameTheFileAndPlaceAndWriteNothing)
 		{"sprites/spr_s.json", R"({"frames": ["missing.png"]})", "sprites/missing.png: cannot read"},
 		{"sprites/spr_t.png", "not a png", "sprites/spr_t.png: not a PNG image"},
 		{"scripts/scr_x.zx", "return nothing_such(1);", "scripts/scr_x.zx: "},
+		{"rooms/room_a.json", R"({"instances": [{"object": "obj_a", "id": 100005}, {"object": "obj_a", "id": 100005}]})",
+		 "rooms/room_a.json: instances[1].id: the instance id 100005 is used twice"},
 	};
 	for (const Case &c : cases) {
 		TempDir d;

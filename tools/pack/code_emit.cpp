@@ -23,24 +23,48 @@ uint32_t get_u32(const std::vector<uint8_t> &b, size_t at)
 	return (uint32_t)b[at] | (uint32_t)b[at + 1] << 8 | (uint32_t)b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
 }
 
-// The extension functions of the project being compiled, by id.
-std::vector<const ExtensionFunction *> g_extension_functions;
+// The extension functions of the project being compiled: name, id and
+// argument count, copied so that nothing points into the project.
+struct KnownFunction
+{
+	std::string name;
+	int32_t id;
+	int argc;
+};
+std::vector<KnownFunction> g_extension_functions;
 
 int32_t find_extension_function(std::string_view name)
 {
-	for (const ExtensionFunction *f : g_extension_functions)
-		if (f->name == name)
-			return (int32_t)f->id;
+	for (const KnownFunction &f : g_extension_functions)
+		if (f.name == name)
+			return f.id;
 	return -1;
 }
 
 int extension_argument_count(int32_t id)
 {
-	for (const ExtensionFunction *f : g_extension_functions)
-		if ((int32_t)f->id == id)
-			return (int)f->argument_types.size();
+	for (const KnownFunction &f : g_extension_functions)
+		if (f.id == id)
+			return f.argc;
 	return -1;
 }
+
+// Puts the function lookup back as it was when compiling ends, so that the
+// project's scripts and extension functions are not found afterwards.
+class CompilerScope
+{
+public:
+	CompilerScope() : m_extensions(extension_hooks()) {}
+	~CompilerScope()
+	{
+		set_extension_hooks(m_extensions);
+		g_extension_functions.clear();
+		script_table().clear();
+	}
+
+private:
+	ExtensionHooks m_extensions;
+};
 
 // Drops the constants of an earlier project; then every resource name is a
 // constant holding its index, and the game's constants follow.
@@ -77,7 +101,7 @@ void set_up_compiler(const Project &p, std::vector<std::string> &scripts, std::v
 	for (const ExtensionPackage &pkg : p.extensions)
 		for (const ExtensionFile &file : pkg.files)
 			for (const ExtensionFunction &f : file.functions) {
-				g_extension_functions.push_back(&f);
+				g_extension_functions.push_back({f.name, (int32_t)f.id, (int)f.argument_types.size()});
 				if (extensions.size() <= f.id)
 					extensions.resize(f.id + 1);
 				extensions[f.id] = f.name;
@@ -138,6 +162,7 @@ bool collect_operands(CodeEntrySpec &entry, const std::vector<std::string> &stri
 void compile_project_code(const Project &p, bool bytecode, std::vector<CodeEntrySpec> &entries)
 {
 	std::vector<std::string> scripts, extensions;
+	CompilerScope scope;
 	set_up_compiler(p, scripts, extensions);
 	for (const CodePiece &piece : p.pieces) {
 		CodeTree tree;

@@ -2,6 +2,7 @@
 // backgrounds, views, instances (with their creation code) and tiles. Instance
 // and tile ids are numbered across the game unless a room gives its own.
 #include <cmath>
+#include <set>
 
 #include "project_files.h"
 
@@ -78,7 +79,7 @@ void read_views_of(Project &p, const JsonNode &list, RoomRecord &r)
 	}
 }
 
-void read_instances_of(Project &p, const JsonNode &list, RoomRecord &r, int32_t &next_id)
+void read_instances_of(Project &p, const JsonNode &list, RoomRecord &r, int32_t &next_id, std::set<int32_t> &used)
 {
 	for (size_t i = 0; list.raw() && i < list.size(); i++) {
 		JsonNode j = list.item(i);
@@ -92,6 +93,8 @@ void read_instances_of(Project &p, const JsonNode &list, RoomRecord &r, int32_t 
 		inst.id = j.get_int("id", next_id);
 		if (inst.id < FIRST_INSTANCE_ID)
 			j.member("id").fail("instance ids start at " + std::to_string(FIRST_INSTANCE_ID));
+		if (!used.insert(inst.id).second)
+			j.member("id").fail("the instance id " + std::to_string(inst.id) + " is used twice");
 		next_id = std::max(next_id, inst.id + 1);
 		inst.creation_code = code_field(p, j, "code", "gml_RoomCC_" + r.name + "_" + std::to_string(i),
 		                                p.folder + "/rooms", "rooms");
@@ -147,6 +150,7 @@ void read_room_physics(const JsonNode &j, RoomRecord &r)
 void read_rooms(Project &p, const std::vector<ResourceFile> &files)
 {
 	int32_t next_instance = FIRST_INSTANCE_ID, next_tile = FIRST_TILE_ID;
+	std::set<int32_t> used_ids;
 	for (const ResourceFile &f : files) {
 		JsonDoc doc;
 		doc.load(f.path, f.shown);
@@ -171,7 +175,7 @@ void read_rooms(Project &p, const std::vector<ResourceFile> &files)
 		r.views_enabled = j.get_bool("views_enabled", false);
 		read_backgrounds_of(p, j.member("backgrounds"), r);
 		read_views_of(p, j.member("views"), r);
-		read_instances_of(p, j.member("instances"), r, next_instance);
+		read_instances_of(p, j.member("instances"), r, next_instance, used_ids);
 		read_tiles_of(p, j.member("tiles"), r, next_tile);
 		read_room_physics(j.member("physics"), r);
 		p.rooms.push_back(std::move(r));
