@@ -165,13 +165,6 @@ void Runner::show_empty_frames()
 	}
 }
 
-void Runner::present_frame()
-{
-	GR_BeginFrame();
-	GR_D3D_Finish_Frame();
-	GR_Present();
-}
-
 void Runner::save_screenshot()
 {
 	if (settings.screenshot.empty())
@@ -208,7 +201,6 @@ void Runner::main_loop()
 	run_state.unpaced = settings.unpaced;
 	while (run_state.running == 1) {
 		run_frame(run_state, game);
-		present_frame();
 		if (run_state.running == 1 && !platform::pump_events())
 			run_state.running = 0;
 	}

@@ -35,7 +35,6 @@ private:
 	bool create_window();
 	bool init_graphics();
 	void show_empty_frames();
-	void present_frame();
 	void save_screenshot();
 	void main_loop();
 	void clean_up();

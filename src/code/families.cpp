@@ -24,6 +24,8 @@ void register_builtin_families()
 	register_draw_functions();
 	register_sprite_draw_functions();
 	register_tile_functions();
+	register_view_functions();
+	register_primitive_functions();
 	// drag-and-drop actions
 	// files
 	// resources
@@ -32,6 +34,7 @@ void register_builtin_families()
 	// interaction: messages, keyboard, mouse
 	register_debug_functions();
 	// Direct3D
+	register_d3d_functions();
 	// particles
 	// miscellaneous: running code, external calls, events, variables
 	register_execute_functions();

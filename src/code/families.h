@@ -27,3 +27,6 @@ void register_ds_functions();     // data structures: stacks, queues, lists, map
 void register_draw_functions();        // draw colour, alpha, blend, textures, screen_save
 void register_sprite_draw_functions(); // draw_sprite*, draw_background*
 void register_tile_functions();        // tile_*
+void register_view_functions();        // the view_ rows, draw_self
+void register_primitive_functions();   // draw_primitive_*, draw_vertex*
+void register_d3d_functions();         // d3d_*

@@ -66,6 +66,7 @@ struct RoomView
 	int32_t hborder = 0, vborder = 0, hspeed = 0, vspeed = 0;
 	int32_t object = -1;
 	float angle = 0;
+	int32_t surface_id = -1; // set by game code; -1 draws to the screen
 };
 
 struct RoomInstance

@@ -4,6 +4,8 @@
 #include "graphics/graphics.h"
 #include "graphics/display_state.h"
 
+#include <chrono>
+
 #include "graphics/gl/backend.h"
 
 namespace {
@@ -82,7 +84,10 @@ void GR_Batch_Flush()
 		ds.stats.largest_batch = n;
 	if (count >= 1) {
 		ds.stats.submissions++;
-		if (glb::ready())
+		if (glb::ready()) {
+			auto t0 = std::chrono::steady_clock::now();
 			glb::draw(kind, size, batch_vertices, n);
+			ds.stats.device_seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+		}
 	}
 }

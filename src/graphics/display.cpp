@@ -6,6 +6,7 @@
 #include "graphics/display_size.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "graphics/gl/backend.h"
@@ -246,11 +247,57 @@ void GR_SetWindowSize(int width, int height)
 		make_pending_screen();
 }
 
+void GR_SetPendingSize(int width, int height)
+{
+	ds.pending_w = width;
+	ds.pending_h = height;
+	ds.reset_requested = true;
+}
+
+void GR_RequestReset() { ds.reset_requested = true; }
+
+bool GR_Reset()
+{
+	if (!ds.exists || ds.frame_open != 0)
+		return false;
+	ds.reset_requested = false;
+	GR_Batch_Flush();
+	ds.stack.clear();
+	GR_SetTarget(nullptr);
+	int w = ds.pending_w > 0 ? ds.pending_w : ds.screen_w;
+	int h = ds.pending_h > 0 ? ds.pending_h : ds.screen_h;
+	ds.pending_w = ds.pending_h = -1;
+	if (w != ds.screen_w || h != ds.screen_h || !ds.screen) {
+		TextureD3D *screen = GR_Texture_CreateTarget(w, h);
+		if (!screen) {
+			show_display_error("Unable to create a screen that is " + std::to_string(w) + " x " + std::to_string(h) +
+			                   " - please ensure settings are correct");
+			return false;
+		}
+		GR_Texture_Free(ds.screen);
+		ds.screen = screen;
+		ds.screen_w = w;
+		ds.screen_h = h;
+	}
+	refresh_window_size();
+	settings_init();
+	GR_SetViewport(0, 0, ds.window_w, ds.window_h);
+	GR_Clear(0xFF000000u, 7);
+	GR_SetTarget(ds.screen);
+	GR_SetViewport(0, 0, w, h);
+	GR_Clear(0xFF000000u, 7);
+	GR_SetTarget(nullptr);
+	GR_SetViewArea(0, 0, (float)w, (float)h, 0);
+	return true;
+}
+
 void GR_BeginFrame()
 {
 	if (!ds.exists || ds.frame_open != 0)
 		return;
 	make_pending_screen();
+	if (ds.reset_requested)
+		GR_Reset();
 	ds.stack.clear();
 	ds.target = nullptr;
 	GR_PushTarget();
@@ -284,7 +331,9 @@ bool GR_Present()
 		}
 		GR_SetTarget(saved);
 	}
+	auto t0 = std::chrono::steady_clock::now();
 	ds.window->swap();
+	ds.stats.device_seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 	return true;
 }
 

@@ -22,6 +22,8 @@ struct DisplayState
 	int viewport[4] = {0, 0, 0, 0};
 	uint32_t window_colour = 0;
 	int correction_w = 640, correction_h = 480;
+	bool reset_requested = false;
+	int pending_w = -1, pending_h = -1; // the screen size the next reset gives
 
 	Matrix4 world, view, projection, projection_device;
 	GraphicsSettings settings;
@@ -40,6 +42,18 @@ struct DisplayState
 	int batch_vertex_size = 0;
 	int batch_count = 0;
 
+	// Lights as defined; only enabled ones reach the device.
+	struct LightSlot
+	{
+		int kind = 0;
+		float vec[3] = {0, 0, 0};
+		float range = 0;
+		uint32_t colour = 0;
+		bool enabled = false;
+	};
+	LightSlot lights[8];
+	uint32_t ambient = 0;
+
 	bool keep_frames = false;
 	std::vector<uint32_t> last_frame;
 	int last_frame_w = 0, last_frame_h = 0;
@@ -50,6 +64,8 @@ DisplayState &display_state();
 // Refills the mirror of the device's defaults, then applies every remembered
 // setting ("D3D Settings Init").
 void settings_init();
+// Sends the ambient colour and the enabled lights to the device.
+void send_lights();
 // The size whose half pixel the projection mirror corrects by (view 0's port or
 // the room's size; 640 x 480 without a room).
 void GR_SetCorrectionSize(int w, int h);

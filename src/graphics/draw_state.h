@@ -7,6 +7,9 @@
 
 class CInstance;
 
+// floor(image_index) of the instance.
+int default_instance_frame(CInstance *self);
+
 struct DrawState
 {
 	// Kept converted (0xAARRGGBB) with the draw alpha in the top byte: black,
@@ -19,9 +22,8 @@ struct DrawState
 	int room_width = 640, room_height = 480; // the tiled forms cover the room
 	int surface_target = -1;   // -1: the screen
 	bool game_ortho = false;   // set by d3d_set_projection_ortho: no culling
-	// The calling instance's floor(image_index), for frame arguments below 0;
-	// set by the instances module.
-	int (*instance_frame)(CInstance *self) = nullptr;
+	// The calling instance's floor(image_index), for frame arguments below 0.
+	int (*instance_frame)(CInstance *self) = default_instance_frame;
 };
 
 DrawState &draw_state();

@@ -164,6 +164,7 @@ ROUTINE(fn_display_reset)
 {
 	(void)result, (void)self;
 	GR_SetVsync(REAL(1) >= 1);
+	GR_RequestReset();
 }
 
 const BuiltinEntry draw_functions[] = {

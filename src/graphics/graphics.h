@@ -137,6 +137,7 @@ struct GraphicsStats
 	long frames = 0;
 	float dest_left = 0, dest_right = 0; // the screen's rectangle on the window
 	float dest_top = 0, dest_bottom = 0;
+	double device_seconds = 0; // time spent in the driver's draw and present calls
 };
 
 // ---- Device and frame ----
@@ -146,6 +147,13 @@ bool GR_D3D_Exists();
 void GR_BeginFrame();
 void GR_D3D_Finish_Frame();
 bool GR_Present();
+// Reset after a display or window change: the target stack emptied, the screen
+// texture made again at the pending size (when one is set), the targets
+// cleared and every setting applied again. Runs between frames; a requested
+// reset runs at the start of the next frame.
+bool GR_Reset();
+void GR_RequestReset();
+void GR_SetPendingSize(int width, int height);
 void GR_Clear(uint32_t colour, int flags);
 void GR_SetViewport(int x, int y, int w, int h);
 void GR_SetViewArea(float x, float y, float w, float h, float angle);
@@ -180,6 +188,16 @@ void GR_SetAlphaBlend(bool on);
 void GR_SetCull(int mode);
 void GR_SetZEnable(bool on);
 void GR_SetFog(bool on, uint32_t colour, float start, float end);
+void GR_Set3DMode(bool on);
+void GR_SetPerspective(bool on);
+void GR_SetLighting(bool on);
+void GR_SetShading(bool smooth);
+// Lights (index 0-7): kind 1 directional (vec = direction), 2 point (vec =
+// position, lit within range); colours 0xBBGGRR. Lighting lights vertices
+// with normals; the ambient colour adds to every lit vertex.
+void GR_SetAmbient(uint32_t colour);
+void GR_DefineLight(int index, int kind, const float vec[3], float range, uint32_t colour);
+void GR_EnableLight(int index, bool on);
 // The remembered value of a render state (0 when never sent).
 uint32_t GR_RenderStateValue(int id);
 const GraphicsSettings &GR_Settings();

@@ -163,6 +163,80 @@ void GR_SetFog(bool on, uint32_t colour, float start, float end)
 	GR_RenderState(RS_FOGEND, float_bits(end));
 }
 
+void GR_Set3DMode(bool on)
+{
+	GR_Batch_Flush();
+	ds.settings.mode_3d = on;
+	if (!on)
+		ds.settings.depth = 0;
+}
+
+void GR_SetPerspective(bool on)
+{
+	GR_Batch_Flush();
+	ds.settings.perspective = on;
+}
+
+void GR_SetLighting(bool on)
+{
+	GR_Batch_Flush();
+	ds.settings.lighting = on;
+	GR_RenderState(RS_LIGHTING, on);
+}
+
+void GR_SetShading(bool smooth)
+{
+	GR_Batch_Flush();
+	ds.settings.smooth_shading = smooth;
+	GR_RenderState(RS_SHADEMODE, smooth ? 2 : 1);
+}
+
+void send_lights()
+{
+	if (!glb::ready())
+		return;
+	glb::Light lights[glb::LIGHT_COUNT];
+	for (int i = 0; i < glb::LIGHT_COUNT; i++) {
+		const DisplayState::LightSlot &l = ds.lights[i];
+		if (!l.enabled)
+			continue;
+		lights[i].kind = l.kind;
+		std::memcpy(lights[i].vec, l.vec, sizeof l.vec);
+		lights[i].range = l.range;
+		lights[i].colour = GR_Colour(l.colour, 1.0);
+	}
+	glb::set_lights(GR_Colour(ds.ambient, 1.0), lights);
+}
+
+void GR_SetAmbient(uint32_t colour)
+{
+	GR_Batch_Flush();
+	ds.ambient = colour & 0xFFFFFF;
+	send_lights();
+}
+
+void GR_DefineLight(int index, int kind, const float vec[3], float range, uint32_t colour)
+{
+	if (index < 0 || index >= 8)
+		return;
+	GR_Batch_Flush();
+	DisplayState::LightSlot &l = ds.lights[index];
+	l.kind = kind;
+	std::memcpy(l.vec, vec, sizeof l.vec);
+	l.range = range;
+	l.colour = colour & 0xFFFFFF;
+	send_lights();
+}
+
+void GR_EnableLight(int index, bool on)
+{
+	if (index < 0 || index >= 8)
+		return;
+	GR_Batch_Flush();
+	ds.lights[index].enabled = on;
+	send_lights();
+}
+
 const GraphicsSettings &GR_Settings() { return ds.settings; }
 GraphicsStats &GR_Stats() { return ds.stats; }
 
@@ -199,4 +273,5 @@ void settings_init()
 	GR_SetInterpolation(s.interpolate);
 	GR_SetTextureBlending(s.texture_blending);
 	GR_SetTextureRepeat(s.texture_repeat);
+	send_lights();
 }

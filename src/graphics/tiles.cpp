@@ -1,13 +1,40 @@
 // tiles.cpp: the tile list and the drawing of one tile.
 #include "graphics/tiles.h"
 
+#include "data/resources.h"
 #include "graphics/images.h"
 #include "graphics/sprite_draw.h"
 
+namespace {
+TileList *g_current = nullptr;
+}
+
 TileList &room_tiles()
 {
-	static TileList list;
-	return list;
+	static TileList none;
+	return g_current ? *g_current : none;
+}
+
+void set_current_room_tiles(TileList *list) { g_current = list; }
+
+void tiles_from_records(const std::vector<RoomTile> &records, TileList &out)
+{
+	out.tiles.clear();
+	out.tiles.reserve(records.size());
+	for (const RoomTile &r : records) {
+		LiveTile t;
+		t.x = (float)r.x;
+		t.y = (float)r.y;
+		t.background = r.background;
+		t.left = r.left, t.top = r.top, t.width = r.width, t.height = r.height;
+		t.depth = (float)r.depth;
+		t.id = r.id;
+		t.xscale = r.xscale;
+		t.yscale = r.yscale;
+		t.blend = r.colour & 0xFFFFFF;
+		t.alpha = (float)(r.colour >> 24) / 255.0f;
+		out.tiles.push_back(t);
+	}
 }
 
 LiveTile *TileList::find(int32_t id)

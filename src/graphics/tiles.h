@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+struct RoomTile;
+
 struct LiveTile
 {
 	float x = 0, y = 0;
@@ -23,7 +25,8 @@ class TileList
 {
 public:
 	std::vector<LiveTile> tiles;
-	int32_t last_id = 10000000;   // ids of new tiles continue from here
+	// Ids of new tiles continue from here, across the lists of every room.
+	static inline int32_t last_id = 10000000;
 
 	// The tile with this id, trying the one found last first; null if none.
 	LiveTile *find(int32_t id);
@@ -43,8 +46,12 @@ private:
 	size_t m_last_found = 0;
 };
 
-// The current room's tiles (the rooms module hands its list over later).
+// The current room's tiles: the list the rooms module hands over, or an empty
+// list of no room.
 TileList &room_tiles();
+void set_current_room_tiles(TileList *list);
+// The tiles of a room's record as live tiles (blend and alpha from the colour).
+void tiles_from_records(const std::vector<RoomTile> &records, TileList &out);
 
 // Draws a visible tile: the region of its background, scaled, with its blend
 // colour and alpha.

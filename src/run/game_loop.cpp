@@ -1,10 +1,12 @@
 // game_loop.cpp: the frame loop: the wait for the frame's time slot, the frame
-// rate, the step and the room change request carried out between steps.
+// rate, the step with the room's drawing, the presentation and the room change
+// request carried out between steps.
 #include "run/run_state.h"
 
 #include <algorithm>
 
 #include "code/errors.h"
+#include "graphics/graphics.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "run/rooms.h"
@@ -97,7 +99,12 @@ int32_t run_frame(RunState &state, GameData &game)
 	state.last_frame_us = now + wait;
 	count_frame(state);
 
-	run_game_step();
+	GR_BeginFrame();
+	run_game_step(state.draw_enabled);
+	GR_D3D_Finish_Frame();
+	// A frame is shown unless the step asked for another room.
+	if (room_request() < 0 && state.draw_enabled)
+		GR_Present();
 	act_on_request(state, game);
 
 	state.frames_run++;

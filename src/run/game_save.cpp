@@ -59,51 +59,6 @@ void save_view(StreamWriter &out, const RoomView &v)
 	out.f64(v.angle);
 }
 
-// Tiles are saved in their live form; the room keeps its tiles as records, so
-// they are converted on the way (blend and alpha from the colour).
-LiveTile live_tile(const RoomTile &t)
-{
-	LiveTile live;
-	live.x = (float)t.x;
-	live.y = (float)t.y;
-	live.background = t.background;
-	live.left = t.left;
-	live.top = t.top;
-	live.width = t.width;
-	live.height = t.height;
-	live.depth = (float)t.depth;
-	live.id = t.id;
-	live.xscale = t.xscale;
-	live.yscale = t.yscale;
-	live.blend = t.colour & 0xFFFFFF;
-	live.alpha = (float)(t.colour >> 24) / 255.0f;
-	return live;
-}
-
-int32_t saturated(float v)
-{
-	return std::isnan(v) ? 0 : (int32_t)std::clamp<double>(v, INT32_MIN, INT32_MAX);
-}
-
-RoomTile record_tile(const LiveTile &t)
-{
-	RoomTile record;
-	record.x = saturated(t.x);
-	record.y = saturated(t.y);
-	record.background = t.background;
-	record.left = t.left;
-	record.top = t.top;
-	record.width = t.width;
-	record.height = t.height;
-	record.depth = saturated(t.depth);
-	record.id = t.id;
-	record.xscale = t.xscale;
-	record.yscale = t.yscale;
-	uint32_t alpha = (uint32_t)saturated(std::clamp(t.alpha, 0.0f, 1.0f) * 255.0f + 0.5f);
-	record.colour = (t.blend & 0xFFFFFF) | alpha << 24;
-	return record;
-}
-
 void save_tile(StreamWriter &out, const LiveTile &t)
 {
 	out.f64(t.x);
@@ -145,9 +100,9 @@ void save_room(StreamWriter &out, int32_t index, const CRoom &room)
 	out.i32((int32_t)r.views.size());
 	for (const RoomView &v : r.views)
 		save_view(out, v);
-	out.i32((int32_t)room.tiles.size());
-	for (const RoomTile &t : room.tiles)
-		save_tile(out, live_tile(t));
+	out.i32((int32_t)room.tiles.tiles.size());
+	for (const LiveTile &t : room.tiles.tiles)
+		save_tile(out, t);
 	save_chain(out, room.instances.active);
 	save_chain(out, room.instances.deactivated);
 }
@@ -393,6 +348,7 @@ void apply_saved_game(GameData &game, SavedGame &saved)
 {
 	RoomState &s = room_state();
 	set_current_room_instances(nullptr);
+	set_current_room_tiles(nullptr);
 	s.current = nullptr;
 	s.current_index = -1;
 	s.carried.clear();
@@ -410,8 +366,7 @@ void apply_saved_game(GameData &game, SavedGame &saved)
 		auto live = std::make_unique<CRoom>();
 		live->resource = game.rooms[room.index].get();
 		live->record = std::move(room.record);
-		for (const LiveTile &t : room.tiles)
-			live->tiles.push_back(record_tile(t));
+		live->tiles.tiles = std::move(room.tiles);
 		bool current = room.index == saved.current_room;
 		install_chain(room.active, live->instances.active, current);
 		install_chain(room.deactivated, live->instances.deactivated, current);
@@ -422,6 +377,7 @@ void apply_saved_game(GameData &game, SavedGame &saved)
 		s.current_index = saved.current_room;
 		s.current = s.slots[saved.current_room].get();
 		set_current_room_instances(&s.current->instances);
+		set_current_room_tiles(&s.current->tiles);
 		room_window_follows(*s.current);
 	}
 }

@@ -1,10 +1,12 @@
 // game_step.cpp: the game step: the passes over the room's instances in their
 // fixed order, each stopping the step when it leaves a room change request,
-// then the removal of destroyed instances, background scrolling and animation.
+// then the removal of destroyed instances, the room's drawing, background
+// scrolling and animation.
 #include "run/run_state.h"
 
 #include <cmath>
 
+#include "graphics/room_draw.h"
 #include "run/rooms.h"
 #include "world/events.h"
 #include "world/instances.h"
@@ -137,7 +139,7 @@ void perform_dispatch_pass(int32_t type, int32_t number)
 	}
 }
 
-void run_game_step()
+void run_game_step(bool draw)
 {
 	CRoom *room = room_state().current;
 	if (!room || stop_requested())
@@ -160,6 +162,8 @@ void run_game_step()
 			return;
 	}
 	remove_marked(room->instances);
+	if (draw)
+		room_draw(*room);
 	scroll_backgrounds(*room);
 	animate();
 }

@@ -52,7 +52,7 @@ std::unique_ptr<CRoom> make_live_room(RoomRecord &resource)
 	room->record = resource;
 	room->record.instances.clear();
 	room->record.tiles.clear();
-	room->tiles = resource.tiles;
+	tiles_from_records(resource.tiles, room->tiles);
 	return room;
 }
 
@@ -176,7 +176,9 @@ void room_end(GameData &, bool game_ending)
 			if (!i->marked && !i->persistent)
 				unregister_instance(*i);
 		set_current_room_instances(nullptr);
+		set_current_room_tiles(nullptr);
 	} else {
+		set_current_room_tiles(nullptr);
 		s.slots[s.current_index].reset();
 	}
 	s.current = nullptr;
@@ -205,6 +207,7 @@ void go_to_room(GameData &game, int32_t index, bool first_room)
 	s.current = &room;
 	set_current_room_instances(&room.instances);
 	room_window_follows(room);
+	set_current_room_tiles(&room.tiles);
 	if (fresh) {
 		for (RoomInstance &entry : room.resource->instances)
 			place_instance(room, entry);
@@ -231,6 +234,7 @@ void game_end(GameData &game)
 	room_end(game, true);
 	RoomState &s = room_state();
 	set_current_room_instances(nullptr);
+	set_current_room_tiles(nullptr);
 	s.slots.clear();
 	s.current = nullptr;
 	s.current_index = -1;

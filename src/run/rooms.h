@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/game_data.h"
+#include "graphics/tiles.h"
 #include "world/instances.h"
 
 // A live room: a copy of its resource holding the instances and tiles that
@@ -18,7 +19,7 @@ public:
 	RoomRecord record;         // name, size, speed, backgrounds, views (no instance entries)
 	RoomRecord *resource = nullptr;
 	RoomInstances instances;
-	std::vector<RoomTile> tiles;
+	TileList tiles;
 };
 
 // Requests: -1 none, a room index, or one of these.

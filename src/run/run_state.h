@@ -22,15 +22,16 @@ struct RunState
 // since the last frame, between 0 and one second, in whole microseconds.
 int64_t frame_wait_us(int64_t now_us, int64_t last_frame_us, int32_t room_speed);
 
-// Runs one frame: waits for its time slot (unless unpaced), runs the game step
-// and acts on the room change request. The frame limit ends the game like a
+// Runs one frame: waits for its time slot (unless unpaced), opens the frame's
+// drawing, runs the game step, presents the frame unless a room change is
+// requested, and acts on the room change request. The frame limit ends the game like a
 // game end request. Returns the room speed.
 int32_t run_frame(RunState &state, GameData &game);
 
 // The game step of the current room: every pass in its order, the removal of
-// destroyed instances and the animation. A room change request stops it after
-// the running pass.
-void run_game_step();
+// destroyed instances, the room's drawing (when draw is set) and the
+// animation. A room change request stops it after the running pass.
+void run_game_step(bool draw = true);
 
 // Performs (type, number) for the live instances of every object of its
 // dispatch list that existed before the pass began.

@@ -188,6 +188,33 @@ TEST(Display, TargetStackAndReadBackClipping)
 	GR_Texture_Free(t);
 }
 
+// A reset after a window change makes the screen again at the pending size,
+// keeps the settings and leaves no frame or target behind.
+TEST(Display, ResetRemakesTheScreenAtThePendingSize)
+{
+	HeadlessDisplay display(64, 64, 64, 64);
+	ASSERT_TRUE(display.ok());
+	call_builtin("draw_set_blend_mode", {1});
+	GR_SetPendingSize(32, 16);
+	GR_BeginFrame();
+	EXPECT_EQ(GR_ScreenWidth(), 32);
+	EXPECT_EQ(GR_ScreenHeight(), 16);
+	EXPECT_EQ(GR_Settings().blend_dest, BLEND_ONE);
+	GR_Clear(0xFF0000FFu, 1);
+	int w = 0, h = 0;
+	std::vector<uint32_t> px = screen_pixels(w, h);
+	EXPECT_EQ(w, 32);
+	EXPECT_EQ(h, 16);
+	EXPECT_TRUE(near_rgb(px[(size_t)w * h - 1], 255, 0, 0, 0));
+	GR_D3D_Finish_Frame();
+	// A reset without a pending size keeps the size.
+	call_builtin("display_reset", {0, 0});
+	GR_BeginFrame();
+	EXPECT_EQ(GR_ScreenWidth(), 32);
+	GR_D3D_Finish_Frame();
+	call_builtin("draw_set_blend_mode", {0});
+}
+
 TEST(Display, ScreenSaveWritesThePicture)
 {
 	HeadlessDisplay display(64, 64, 32, 16);

@@ -48,6 +48,19 @@ void clear(uint32_t argb, int flags);
 // Render states by the layer's internal ids, sampler states by kind.
 void render_state(int id, uint32_t value);
 void sampler_state(int kind, bool flag);
+// Lights of vertices with normals, in world space: kind 0 off, 1 directional
+// (vec = direction), 2 point (vec = position, lit within range). Colours are
+// 0xAARRGGBB; the ambient colour adds to every lit vertex.
+constexpr int LIGHT_COUNT = 8;
+struct Light
+{
+	int kind = 0;
+	float vec[3] = {0, 0, 0};
+	float range = 0;
+	uint32_t colour = 0;
+};
+void set_lights(uint32_t ambient, const Light lights[LIGHT_COUNT]);
+
 // Stage 0: texture times vertex colour (modulate) or the texture alone.
 void set_texture_modulate(bool modulate);
 void set_matrices(const Matrix4 &world, const Matrix4 &view, const Matrix4 &projection);

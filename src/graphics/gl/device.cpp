@@ -102,6 +102,13 @@ void describe_vertices(int vertex_size)
 		glDisableVertexAttribArray(2);
 		glVertexAttrib2f(2, 0, 0);
 	}
+	if (vertex_size == 36) {
+		glVertexAttribPointer(3, 3, GL_FLOAT, GL_FALSE, stride, (const void *)12);
+		glEnableVertexAttribArray(3);
+	} else {
+		glDisableVertexAttribArray(3);
+		glVertexAttrib3f(3, 0, 0, 0);
+	}
 }
 
 } // namespace
@@ -131,6 +138,8 @@ bool create(platform::Window &window, std::string &error)
 	glDepthFunc(GL_LEQUAL);
 	glDepthMask(GL_TRUE);
 	glEnable(GL_SCISSOR_TEST);
+	// Flat shading takes the colour of a primitive's first vertex.
+	glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
 	glUniform1f(dev.u.flip, 1.0f);
 	glUniform1i(dev.u.modulate, 1);
 	glUniform1i(dev.u.textured, 0);
@@ -265,8 +274,34 @@ void render_state(int id, uint32_t value)
 	case 15: set_colour_uniform(dev.u.fog_colour, value); break;
 	case 17: glUniform1f(dev.u.fog_start, bits_to_float(value)); break;
 	case 18: glUniform1f(dev.u.fog_end, bits_to_float(value)); break;
-	default: break; // shading, fog modes and lighting: the program's one behaviour
+	case 3: glUniform1i(dev.u.flat, value == 1 ? 1 : 0); break;
+	case 21: glUniform1i(dev.u.lighting, value ? 1 : 0); break;
+	default: break; // fog modes: the program's one behaviour
 	}
+}
+
+void set_lights(uint32_t ambient, const Light lights[LIGHT_COUNT])
+{
+	if (!dev.ready)
+		return;
+	set_colour_uniform(dev.u.ambient, ambient);
+	int kinds[LIGHT_COUNT];
+	float vecs[LIGHT_COUNT * 3], ranges[LIGHT_COUNT], colours[LIGHT_COUNT * 4];
+	for (int i = 0; i < LIGHT_COUNT; i++) {
+		const Light &l = lights[i];
+		kinds[i] = l.kind;
+		for (int k = 0; k < 3; k++)
+			vecs[i * 3 + k] = l.vec[k];
+		ranges[i] = l.range;
+		colours[i * 4 + 0] = (float)((l.colour >> 16) & 0xFF) / 255.0f;
+		colours[i * 4 + 1] = (float)((l.colour >> 8) & 0xFF) / 255.0f;
+		colours[i * 4 + 2] = (float)(l.colour & 0xFF) / 255.0f;
+		colours[i * 4 + 3] = 1.0f;
+	}
+	glUniform1iv(dev.u.light_kind, LIGHT_COUNT, kinds);
+	glUniform3fv(dev.u.light_vec, LIGHT_COUNT, vecs);
+	glUniform1fv(dev.u.light_range, LIGHT_COUNT, ranges);
+	glUniform4fv(dev.u.light_colour, LIGHT_COUNT, colours);
 }
 
 void sampler_state(int kind, bool flag)

@@ -1,7 +1,7 @@
 // shader.cpp: the program of the GL back end. Matrices arrive as the layer keeps
 // them (row vectors, rows in memory), which GLSL reads as their transposes, so
 // p * W * V * P is computed as P' * V' * W' * p. Depth goes from the layer's
-// 0..1 range to GL's -1..1; render targets are drawn upside down so that their
+// 0..1 range to GL's -1..1; lighting is computed per vertex in world space; render targets are drawn upside down so that their
 // first row is the top, like the rows of an uploaded image.
 #include "graphics/gl/shader.h"
 
@@ -15,21 +15,52 @@ const char *vertex_source = R"(#version 330 core
 layout(location = 0) in vec3 a_pos;
 layout(location = 1) in vec4 a_colour;
 layout(location = 2) in vec2 a_uv;
+layout(location = 3) in vec3 a_normal;
 uniform mat4 u_world;
 uniform mat4 u_view;
 uniform mat4 u_projection;
 uniform float u_flip;
+uniform int u_lighting;
+uniform vec4 u_ambient;
+uniform int u_light_kind[8];
+uniform vec3 u_light_vec[8];
+uniform float u_light_range[8];
+uniform vec4 u_light_colour[8];
 out vec4 v_colour;
+flat out vec4 v_colour_flat;
 out vec2 v_uv;
 out float v_depth;
+// Per-vertex lighting in world space: the vertex colour is the material; the
+// ambient colour plus each light's diffuse term scale it. Vertices without
+// normals get only the ambient part.
+vec4 lit(vec4 colour, vec3 position)
+{
+	vec3 n = mat3(u_world) * a_normal;
+	float len = length(n);
+	n = len > 0.0 ? n / len : n;
+	vec3 sum = u_ambient.rgb;
+	for (int i = 0; i < 8; i++) {
+		if (u_light_kind[i] == 1) {
+			sum += u_light_colour[i].rgb * max(dot(n, -normalize(u_light_vec[i])), 0.0);
+		} else if (u_light_kind[i] == 2) {
+			vec3 d = u_light_vec[i] - position;
+			float dist = length(d);
+			if (dist < u_light_range[i] && dist > 0.0)
+				sum += u_light_colour[i].rgb * max(dot(n, d / dist), 0.0);
+		}
+	}
+	return vec4(colour.rgb * clamp(sum, 0.0, 1.0), colour.a);
+}
 void main()
 {
-	vec4 eye = u_view * (u_world * vec4(a_pos, 1.0));
+	vec4 world = u_world * vec4(a_pos, 1.0);
+	vec4 eye = u_view * world;
 	vec4 clip = u_projection * eye;
 	clip.z = 2.0 * clip.z - clip.w;
 	clip.y *= u_flip;
 	gl_Position = clip;
-	v_colour = a_colour;
+	v_colour = u_lighting == 1 ? lit(a_colour, world.xyz) : a_colour;
+	v_colour_flat = v_colour;
 	v_uv = a_uv;
 	v_depth = eye.z;
 }
@@ -37,9 +68,11 @@ void main()
 
 const char *fragment_source = R"(#version 330 core
 in vec4 v_colour;
+flat in vec4 v_colour_flat;
 in vec2 v_uv;
 in float v_depth;
 uniform sampler2D u_texture;
+uniform int u_flat;
 uniform int u_textured;
 uniform int u_modulate;
 uniform int u_alpha_func;
@@ -63,7 +96,7 @@ bool passes(float a)
 }
 void main()
 {
-	vec4 c = v_colour;
+	vec4 c = u_flat == 1 ? v_colour_flat : v_colour;
 	if (u_textured == 1) {
 		vec4 t = texture(u_texture, v_uv);
 		c = u_modulate == 1 ? t * c : t;
@@ -135,6 +168,13 @@ unsigned build_program(ShaderUniforms &u, std::string &error)
 	u.fog_colour = glGetUniformLocation(p, "u_fog_colour");
 	u.fog_start = glGetUniformLocation(p, "u_fog_start");
 	u.fog_end = glGetUniformLocation(p, "u_fog_end");
+	u.lighting = glGetUniformLocation(p, "u_lighting");
+	u.flat = glGetUniformLocation(p, "u_flat");
+	u.ambient = glGetUniformLocation(p, "u_ambient");
+	u.light_kind = glGetUniformLocation(p, "u_light_kind");
+	u.light_vec = glGetUniformLocation(p, "u_light_vec");
+	u.light_range = glGetUniformLocation(p, "u_light_range");
+	u.light_colour = glGetUniformLocation(p, "u_light_colour");
 	glUseProgram(p);
 	glUniform1i(glGetUniformLocation(p, "u_texture"), 0);
 	return p;
