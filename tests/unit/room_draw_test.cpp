@@ -388,3 +388,27 @@ TEST_F(RoomDraw, ViewRows)
 	EXPECT_TRUE(live.views_enabled);
 	EXPECT_EQ(live.views[0].object, 42);
 }
+
+// A rotated view shows parts of the room beyond its region: the view
+// rectangle is widened so that sprites there are not culled.
+TEST_F(RoomDraw, RotatedViewKeepsSpritesNearItsCorners)
+{
+	HeadlessDisplay display{64, 64, 64, 64};
+	ASSERT_TRUE(display.ok());
+	object("o_white", SPR_WHITE, 0);
+	RoomRecord &r = room(64, 64);
+	r.views_enabled = true;
+	RoomView &v = r.views[0];
+	v.visible = true, v.wview = v.hview = v.wport = v.hport = 64;
+	place(r, 0, -12, 28, "image_xscale = 0.5; image_yscale = 0.5;"); // 8 x 8 around (-8, 32)
+	start();
+	frames(1, "room_unrotated_view.png");
+	for (uint32_t p : pixels)
+		ASSERT_NE(p, WHITE);
+	room_state().current->record.views[0].angle = 45; // set by game code: rooms store no angle
+	frames(1, "room_rotated_view.png");
+	int white = 0;
+	for (uint32_t p : pixels)
+		white += p == WHITE;
+	EXPECT_GT(white, 20);
+}
