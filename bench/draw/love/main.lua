@@ -3,7 +3,7 @@
 -- is the time of the update and draw callbacks per frame (the driver's
 -- present excluded).
 local n, frames, size = 1000, 120, 32
-local warm = 30
+local warm = 10
 local bunnies = {}
 local image
 
