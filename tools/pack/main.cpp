@@ -4,12 +4,14 @@
 #include <string>
 
 #include "common/file_util.h"
+#include "dump.h"
 #include "pack_game.h"
 #include "sample.h"
 
 static const char *const USAGE = "usage: zentrix-pack build PROJECT_FOLDER GAME_FILE [--source]\n"
                                  "                                         pack a project (--source: code as text)\n"
                                  "       zentrix-pack sample GAME_FILE   write a tiny sample game\n"
+                                 "       zentrix-pack dump GAME_FILE     list a game file's chunks, resources and code\n"
                                  "       zentrix-pack --help\n";
 
 // zentrix-pack build PROJECT GAME_FILE [--source]
@@ -49,6 +51,8 @@ int main(int argc, char **argv)
 		printf("zentrix-pack: wrote %s (%zu bytes)\n", argv[2], bytes.size());
 		return 0;
 	}
+	if (argc == 3 && strcmp(argv[1], "dump") == 0)
+		return dump_command(argv[2]);
 	fputs(USAGE, stderr);
 	return 1;
 }
