@@ -23,8 +23,9 @@ struct CodeRef
 };
 
 // Runs the bound code of a reference with self and other on the bytecode
-// machine, leaving its result in `result` when given. Returns false when the
-// run failed; code that is not bound does nothing and succeeds.
+// machine (on the tree executor when it has only a tree, reporting its error),
+// leaving its result in `result` when given. Returns false when the run
+// failed; code that is not bound does nothing and succeeds.
 // set_code_runner replaces the machine (tests record runs with it; null puts
 // the machine back).
 using CodeRunner = bool (*)(CodeRef &code, CInstance *self, CInstance *other, Value *result);

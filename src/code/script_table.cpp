@@ -1,6 +1,7 @@
 // script_table.cpp: the script table and its hooks into the function lookup.
 #include "code/script_table.h"
 
+#include "code/compiler/code_compile.h"
 #include "code/function_table.h"
 #include "code/value.h"
 #include "code/vm/code.h"
@@ -45,7 +46,12 @@ bool run_script(int32_t index, CInstance *self, CInstance *other, Value &result)
 	CCode *code = script_code(index);
 	if (!code)
 		return false;
-	return code_execute_script(self, other, *code, result);
+	if (code->has_bytecode() || !code->tree)
+		return code_execute_script(self, other, *code, result);
+	if (execute_code(self, other, *code, result))
+		return true;
+	result.set_string("ERROR");
+	return false;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "code/compiler/codegen.h"
 #include "code/compiler/tree_exec.h"
 #include "code/errors.h"
+#include "code/variables.h"
 #include "code/vm/instruction.h"
 #include "vm_fixture.h"
 
@@ -184,4 +185,58 @@ TEST_F(Codegen, WithOverGlobalOrLocalIsRefused)
 	EXPECT_NE(code_error_message().find("Cannot use global in with statement."), std::string::npos);
 	EXPECT_FALSE(compile_code(b, "with local x = 1", "T", COMPILE_PROGRAM));
 	EXPECT_NE(code_error_message().find("Cannot use local in with statement."), std::string::npos);
+}
+
+TEST_F(Codegen, CompoundAssignmentFindsItsElementOnce)
+{
+	// execute_string in the place counts its runs in n; the right side may
+	// change what the place was computed from.
+	const char *count = "execute_string('n += 1; return argument0', ";
+	struct Case
+	{
+		std::string source, result;
+	} cases[] = {
+		{std::string("n = 0; a[0] = 10; a[1] = 20; a[") + count + "1)] += 5;"
+		 "return string(n) + ' ' + string(a[0]) + ' ' + string(a[1])",
+		 "\"1 10 25\""},
+		{std::string("n = 0; a[1, 2] = 3; a[") + count + "1), 2] *= 2; return string(n) + ' ' + string(a[1, 2])",
+		 "\"1 6\""},
+		{std::string("n = 0; other.v = 1; (") + count + "other.id)).v -= 4; return string(n) + ' ' + string(other.v)",
+		 "\"1 -3\""},
+		{std::string("n = 0; other.w[2] = 4; (") + count + "other.id)).w[" + count + "2)] |= 1;"
+		 "return string(n) + ' ' + string(other.w[2])",
+		 "\"2 5\""},
+		{"i = 0; a[0] = 1; a[1] = 100; a[i] += execute_string('i = 1; return 5');"
+		 "return string(a[0]) + ' ' + string(a[1]) + ' ' + string(i)",
+		 "\"6 100 1\""},
+		{"a[0] = 1; a[0] += execute_string('a[0] = 50; return 2'); return a[0]", "3"},
+	};
+	for (const Case &c : cases) {
+		EXPECT_EQ(result_on(c.source, false), c.result) << "tree: " << c.source;
+		EXPECT_EQ(result_on(c.source, true), c.result) << "machine: " << c.source;
+		exits = 0;
+	}
+}
+
+TEST_F(Codegen, GlobalvarDeclaresItsNamesWhenItRuns)
+{
+	for (bool bytecode : {false, true}) {
+		SCOPED_TRACE(bytecode ? "machine" : "tree");
+		reset_global_variables();
+		set_compile_to_bytecode(bytecode);
+		CCode declare;
+		ASSERT_TRUE(compile_code(declare, "if (0) globalvar late; globalvar g", "D", COMPILE_PROGRAM));
+		set_compile_to_bytecode(true);
+		// Compiling declared nothing: g is still the instance's.
+		EXPECT_EQ(result_on("g = 5; return string(self.g) + ' ' + string(global.g)", bytecode), "\"5 0\"");
+		Value r;
+		ASSERT_TRUE(execute_code(self, other, declare, r));
+		EXPECT_EQ(result_on("g += 1; return string(self.g) + ' ' + string(global.g)", bytecode), "\"5 1\"");
+		// A declaration that did not run declared nothing.
+		EXPECT_EQ(result_on("late = 3; return string(self.late) + ' ' + string(global.late)", bytecode),
+		          "\"3 0\"");
+		// Within one piece, a name is the instance's until the declaration runs.
+		EXPECT_EQ(result_on("h = 7; globalvar h; h += 2; return string(self.h) + ' ' + string(h)", bytecode),
+		          "\"7 2\"");
+	}
 }

@@ -3,6 +3,7 @@
 // over instance sets, scripts, and execute_string / execute_file.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <memory>
 
@@ -299,6 +300,57 @@ TEST_F(TreeExec, ExecuteStringAndFile)
 		<< error_last();
 	call_as_self("execute_file", {S(dir.file("missing.txt").c_str())});
 	EXPECT_NE(error_last().find("Trying to execute non-existing file."), std::string::npos);
+	set_compile_to_bytecode(true);
+}
+
+TEST_F(TreeExec, ExecuteKeepsTheCallersArgumentsAndReadsFilesSafely)
+{
+	set_compile_to_bytecode(false);
+	ScriptArguments &arguments = script_arguments();
+	arguments.values[0] = S("a0");
+	arguments.values[5] = S("a5");
+	arguments.count = 6;
+	// The given arguments replace the caller's, the rest read the real 0, and
+	// the caller's come back afterwards.
+	EXPECT_EQ(value_to_text(call_as_self(
+				  "execute_string", {S("return argument0 + argument1 + string(argument5) + string(argument_count)"),
+	                                 S("x"), S("y")})),
+	          "xy02");
+	EXPECT_EQ(value_to_text(arguments.values[0]), "a0");
+	EXPECT_EQ(value_to_text(arguments.values[5]), "a5");
+	EXPECT_EQ(arguments.count, 6);
+	// At most 15 arguments follow the text; a sixteenth is not used.
+	std::vector<Value> many = {S("return argument14 * 100 + argument15")};
+	for (int i = 0; i < 16; i++)
+		many.push_back(Value(i + 1.0));
+	Value result;
+	function_entry(builtin_function_id("execute_string"))->routine(result, self, other, 17, many.data());
+	EXPECT_EQ(value_to_text(result), "1500");
+
+	ConsoleCapture console;
+	TempDir dir;
+	struct Case
+	{
+		std::string name, content, expected; // the result, or a piece of the error
+	} cases[] = {
+		{"crlf.txt", "a = 2\r\nreturn a + argument0\r\n", "5"},
+		{"crlf_bad.txt", "a = 2\r\nb = (a\r\n", "Error in code at line 2:\n   b = (a\n\nat position 7: Symbol ) expected."},
+		{"last_line.txt", "return 7", "7"},
+		{"empty.txt", "", "0"},
+		{"folder", "", "Trying to execute non-existing file."},
+		{"huge.txt", std::string((8u << 20) + 1, ' '), "Trying to execute a file larger than 8 MiB: "},
+	};
+	std::filesystem::create_directory(dir.file("folder"));
+	for (const Case &c : cases) {
+		if (c.name != "folder")
+			dir.write(c.name, c.content);
+		clear_error_state();
+		std::string got = value_to_text(call_as_self("execute_file", {S(dir.file(c.name).c_str()), 3}));
+		if (error_last().empty())
+			EXPECT_EQ(got, c.expected) << c.name;
+		else
+			EXPECT_NE(error_last().find(c.expected), std::string::npos) << c.name << ": " << error_last();
+	}
 	set_compile_to_bytecode(true);
 }
 

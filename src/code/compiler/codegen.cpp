@@ -8,6 +8,8 @@
 
 #include "code/compiler/vm_write_buffer.h"
 #include "code/errors.h"
+#include "code/function_table.h"
+#include "code/variable_names.h"
 #include "code/variables.h"
 #include "code/vm/instruction.h"
 
@@ -236,13 +238,19 @@ private:
 			operand |= VAR_NOT_INDEXED;
 			return;
 		}
+		conv(index_slot(v), TYPE_INT);
+	}
+
+	// The element index of an indexed variable: i, or i * 32000 + j.
+	uint8_t index_slot(const Node &v)
+	{
 		uint8_t t = number(*v.children[0]);
 		if (v.children.size() > 1) {
 			push_double(32000);
 			t = operate(MUL, t, TYPE_DOUBLE);
 			t = operate(ADD, t, number(*v.children[1]));
 		}
-		conv(t, TYPE_INT);
+		return t;
 	}
 
 	// ---- Statements ----
@@ -263,10 +271,18 @@ private:
 		case NODE_VAR:
 			break;
 		case NODE_GLOBALVAR:
-			// Other pieces that name these variables without an instance read
-			// the global ones from now on.
-			for (const NodePtr &v : c)
-				declare_global(v->id);
+			// Declared when the statement runs, through the hidden built-in.
+			for (const NodePtr &v : c) {
+				if (builtin_function_id(GLOBALVAR_FUNCTION) < 0) {
+					fail(n, "Internal Error: globalvar is not available.");
+					break;
+				}
+				push_double(v->id);
+				conv(TYPE_DOUBLE, TYPE_VARIABLE);
+				m_w.word(CALL, TYPE_INT, 0, 1);
+				m_w.operand32((uint32_t)builtin_function_id(GLOBALVAR_FUNCTION));
+				m_w.word(POPZ, TYPE_VARIABLE);
+			}
 			break;
 		case NODE_CALL:
 			m_w.word(POPZ, call(n));
@@ -356,17 +372,95 @@ private:
 	void assign(const Node &n)
 	{
 		const Node &target = *n.children[0];
+		if (n.op != TK_ASSIGN && (dynamic_instance(target) || dynamic_index(target))) {
+			compound_assign_once(n);
+			return;
+		}
 		uint8_t t;
 		if (n.op == TK_ASSIGN) {
 			t = expression(*n.children[1]);
 		} else {
-			static const uint8_t ops[] = {ADD, SUB, MUL, DIV, OR, AND, XOR};
 			uint8_t current = expression(target);
-			t = operate(ops[n.op - TK_PLUS_ASSIGN], current, number(*n.children[1]));
+			t = operate(compound_opcode(n.op), current, number(*n.children[1]));
 		}
 		uint32_t operand;
 		uint16_t field;
 		variable_place(target, operand, field);
+		m_w.word(POP, TYPE_VARIABLE, t, field);
+		m_w.operand32(operand);
+	}
+
+	static uint8_t compound_opcode(TokenKind op)
+	{
+		static const uint8_t ops[] = {ADD, SUB, MUL, DIV, OR, AND, XOR};
+		return ops[op - TK_PLUS_ASSIGN];
+	}
+
+	// An instance expression that variable_place cannot put in the field.
+	static bool dynamic_instance(const Node &v)
+	{
+		const Node *inst = v.instance.get();
+		return inst && !(inst->kind == NODE_CONSTANT && inst->value.is_real() && inst->value.real() >= -7 &&
+		                 inst->value.real() <= 32767 && inst->value.real() == std::trunc(inst->value.real()));
+	}
+	static bool dynamic_index(const Node &v)
+	{
+		for (const NodePtr &i : v.children)
+			if (i->kind != NODE_CONSTANT)
+				return true;
+		return false;
+	}
+
+	// A hidden local of the piece: its name cannot be written in game code.
+	void local_access(uint8_t opcode, uint8_t type, const char *name)
+	{
+		m_w.word(opcode, TYPE_VARIABLE, type, (uint16_t)(int16_t)INSTANCE_LOCAL);
+		m_w.operand32(((uint32_t)user_variable_id(name) & VAR_ID_MASK) | VAR_INSTANCE_IN_FIELD | VAR_NOT_INDEXED);
+	}
+
+	// `v[i] op= e` and `o.v op= e` whose instance or index is not a constant:
+	// they are evaluated once, into hidden locals, and the element read is the
+	// element written even when e changes what they were computed from.
+	void compound_assign_once(const Node &n)
+	{
+		const Node &target = *n.children[0];
+		bool instance = dynamic_instance(target);
+		if (instance) {
+			conv(number(*target.instance), TYPE_INT);
+			local_access(POP, TYPE_INT, "$instance");
+		}
+		bool indexed = !target.children.empty();
+		if (indexed) {
+			conv(index_slot(target), TYPE_INT);
+			local_access(POP, TYPE_INT, "$index");
+		}
+		auto place = [&](uint32_t &operand, uint16_t &field) {
+			operand = (uint32_t)target.id & VAR_ID_MASK;
+			field = 0;
+			if (instance) {
+				local_access(PUSH, 0, "$instance");
+				conv(TYPE_VARIABLE, TYPE_INT);
+			} else if (target.instance) {
+				operand |= VAR_INSTANCE_IN_FIELD;
+				field = (uint16_t)(int16_t)target.instance->value.real();
+			} else {
+				operand |= VAR_INSTANCE_IN_FIELD;
+				field = (uint16_t)(int16_t)target.scope;
+			}
+			if (indexed) {
+				local_access(PUSH, 0, "$index");
+				conv(TYPE_VARIABLE, TYPE_INT);
+			} else {
+				operand |= VAR_NOT_INDEXED;
+			}
+		};
+		uint32_t operand;
+		uint16_t field;
+		place(operand, field);
+		m_w.word(PUSH, TYPE_VARIABLE, 0, field);
+		m_w.operand32(operand);
+		uint8_t t = operate(compound_opcode(n.op), TYPE_VARIABLE, number(*n.children[1]));
+		place(operand, field);
 		m_w.word(POP, TYPE_VARIABLE, t, field);
 		m_w.operand32(operand);
 	}

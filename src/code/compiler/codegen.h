@@ -10,6 +10,10 @@
 #include "code/compiler/tree.h"
 #include "code/vm/code.h"
 
+// The hidden built-in through which generated code declares `globalvar`
+// names when the statement runs; game code cannot write its name.
+constexpr const char *GLOBALVAR_FUNCTION = "$globalvar";
+
 struct GeneratedCode
 {
 	std::vector<uint8_t> bytes;       // empty when nothing was emitted

@@ -1,7 +1,9 @@
 // resolve.cpp: binds the names of a parsed tree: a name that is a constant
 // becomes a constant node, variables get their ids, and names declared with
 // `var` anywhere in the piece are locals wherever they are written without
-// an instance, and names declared with `globalvar` are globals.
+// an instance. `globalvar` binds nothing here: it declares its names when it
+// runs, and from then on every piece that writes them without an instance
+// reaches the global ones.
 #include "code/compiler/resolve.h"
 
 #include <unordered_set>
@@ -32,9 +34,6 @@ public:
 				if (n.kind == NODE_VAR) {
 					v->scope = INSTANCE_LOCAL;
 					m_locals.insert(v->name);
-				} else {
-					v->scope = INSTANCE_GLOBAL;
-					m_globals.insert(v->name);
 				}
 			}
 			return true;
@@ -72,14 +71,12 @@ public:
 		n.id = variable_id(n.name);
 		if (!n.instance && m_locals.count(n.name))
 			n.scope = INSTANCE_LOCAL;
-		else if (!n.instance && m_globals.count(n.name))
-			n.scope = INSTANCE_GLOBAL;
 	}
 
 private:
 	std::string_view m_src;
 	bool m_expression;
-	std::unordered_set<std::string> m_locals, m_globals;
+	std::unordered_set<std::string> m_locals;
 };
 
 } // namespace
