@@ -3,24 +3,21 @@
 
 #include <utility>
 
-ScriptArguments &script_arguments()
-{
-	static ScriptArguments arguments;
-	return arguments;
-}
+ScriptArguments g_script_arguments;
 
 SavedArguments::SavedArguments()
 {
 	ScriptArguments &now = script_arguments();
 	for (int i = 0; i < MAX_ARGUMENTS; i++)
-		m_saved.values[i] = now.values[i];
-	m_saved.count = now.count;
+		m_values[i] = now.values[i];
+	m_count = now.count;
 }
 
 SavedArguments::~SavedArguments()
 {
 	ScriptArguments &now = script_arguments();
 	for (int i = 0; i < MAX_ARGUMENTS; i++)
-		now.values[i] = std::move(m_saved.values[i]);
-	now.count = m_saved.count;
+		now.values[i] = std::move(m_values[i]);
+	now.count = m_count;
+	now.written = MAX_ARGUMENTS;
 }

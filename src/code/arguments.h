@@ -8,11 +8,31 @@
 
 struct ScriptArguments
 {
-	Value values[MAX_ARGUMENTS];
+	ScriptArguments() = default;
+	ScriptArguments(const ScriptArguments &) = delete;
+	ScriptArguments &operator=(const ScriptArguments &) = delete;
+
+	// The running script's sixteen values: `own` outside script calls, the
+	// callee's frame during a script call of the bytecode machine (which saves
+	// and restores this pointer instead of the values).
+	Value *values = own;
 	int count = 0; // argument_count
+	// Values from this one on are the real 0; whatever writes values[i] raises
+	// it (write_at), so that a call's frame is cleared only as far as it was used.
+	int written = MAX_ARGUMENTS;
+	Value own[MAX_ARGUMENTS];
+
+	Value &write_at(int i)
+	{
+		if (i >= written)
+			written = i + 1;
+		return values[i];
+	}
 };
 
-ScriptArguments &script_arguments();
+// Defined in arguments.cpp; the machine reads it on every argument access.
+extern ScriptArguments g_script_arguments;
+inline ScriptArguments &script_arguments() { return g_script_arguments; }
 
 // Keeps a deep copy of the sixteen values and the count while it lives and puts
 // them back when it ends: a script call must leave its caller's arguments as
@@ -26,5 +46,6 @@ public:
 	SavedArguments &operator=(const SavedArguments &) = delete;
 
 private:
-	ScriptArguments m_saved;
+	Value m_values[MAX_ARGUMENTS];
+	int m_count = 0;
 };

@@ -66,7 +66,7 @@ bool get_argument(CInstance *, int32_t index, Value &out)
 
 bool set_argument(CInstance *, int32_t index, const Value &v)
 {
-	script_arguments().values[builtin_element(index, MAX_ARGUMENTS)] = v;
+	script_arguments().write_at(builtin_element(index, MAX_ARGUMENTS)) = v;
 	return true;
 }
 
@@ -80,7 +80,7 @@ bool get_argument_n(CInstance *, int32_t, Value &out)
 template <int N>
 bool set_argument_n(CInstance *, int32_t, const Value &v)
 {
-	script_arguments().values[N] = v;
+	script_arguments().write_at(N) = v;
 	return true;
 }
 

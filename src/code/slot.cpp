@@ -270,7 +270,7 @@ Slot slot_dup(const Slot &s)
 	return copy;
 }
 
-bool slot_store(Slot &s, Value &out)
+bool slot_store_general(Slot &s, Value &out)
 {
 	switch (s.type) {
 	case SLOT_DOUBLE:

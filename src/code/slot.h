@@ -121,7 +121,15 @@ inline std::string_view slot_text(const Slot &s) { return s.s ? std::string_view
 // int64 and bool become reals, a string a string Value, a Value itself. The
 // slot is consumed. Returns false (and leaves out as it was, freeing the slot)
 // for a float, an immediate or any other type.
-bool slot_store(Slot &s, Value &out);
+bool slot_store_general(Slot &s, Value &out);
+inline bool slot_store(Slot &s, Value &out)
+{
+	if (s.type == SLOT_DOUBLE || (s.type == SLOT_VALUE && s.kind == VALUE_REAL)) {
+		out.set_real(s.d);
+		return true;
+	}
+	return slot_store_general(s, out);
+}
 
 // conv: converts the slot in place from its type to `to`; the source is
 // consumed. An unlisted pair is "DoConv :: Execution Error" (the slot is then

@@ -99,6 +99,17 @@ public:
 		m_real = 0.0;
 	}
 
+	// Sets n values to the real 0 (the machine's argument frames after a call).
+	static void clear_range(Value *v, int n)
+	{
+		for (int i = 0; i < n; i++)
+			v[i].free_text();
+		for (int i = 0; i < n; i++) {
+			v[i].m_kind = VALUE_REAL;
+			v[i].m_real = 0.0;
+		}
+	}
+
 	// A value of another kind number is malformed; only the machine makes one
 	// when it reads a damaged stack slot.
 	static Value malformed(uint32_t kind)

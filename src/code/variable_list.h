@@ -56,6 +56,18 @@ public:
 	CVariable *find(int32_t id) { return m_vars.empty() ? nullptr : find_slot(id); }
 	const CVariable *find(int32_t id) const { return m_vars.empty() ? nullptr : const_cast<CVariableList *>(this)->find_slot(id); }
 
+	// The same, trying first the position `hint` where the variable sat the
+	// last time; `hint` receives its position when found.
+	CVariable *find_hinted(int32_t id, uint32_t &hint)
+	{
+		if (hint < m_vars.size() && m_vars[hint].id == id)
+			return &m_vars[hint];
+		CVariable *v = find(id);
+		if (v)
+			hint = (uint32_t)(v - m_vars.data());
+		return v;
+	}
+
 	// Reads element `index` (0: the plain value) into out. A missing variable
 	// reads the real 0, or fails when reading unset variables is an error; an
 	// index outside the array fails with the out-of-range flag set.

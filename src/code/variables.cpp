@@ -301,7 +301,8 @@ CVariableList &enter_locals()
 	if (depth >= pool.lists.size())
 		pool.lists.push_back(std::make_unique<CVariableList>());
 	CVariableList &list = *pool.lists[depth];
-	list.clear();
+	if (list.count() > 0)
+		list.clear();
 	return list;
 }
 

@@ -143,8 +143,8 @@ TEST(BuiltinVariables, Arguments)
 	EXPECT_EQ(read("argument_count").real(), 3);
 	EXPECT_FALSE(write("argument_count", Value(1)));
 	EXPECT_EQ(read("argument_relative").real(), 0);
-	for (Value &v : args.values)
-		v.clear();
+	for (int i = 0; i < MAX_ARGUMENTS; i++)
+		args.values[i].clear();
 	args.count = 0;
 }
 

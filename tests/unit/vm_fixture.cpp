@@ -57,8 +57,8 @@ void VMTest::SetUp()
 	register_builtin_families();
 	clear_error_state();
 	reset_global_variables();
-	for (Value &v : script_arguments().values)
-		v.clear();
+	for (int i = 0; i < MAX_ARGUMENTS; i++)
+		script_arguments().values[i].clear();
 	script_arguments().count = 0;
 	set_instance_directory(&world);
 	VMHooks hooks;

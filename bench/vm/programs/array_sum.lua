@@ -1,9 +1,12 @@
+-- The loops as the game language's `for` runs them: test, body, step.
 local n = tonumber(arg[1])
 local t = os.clock()
 local arr = {}
 local total = 0
 for _ = 1, 20 do
-	for i = 0, n - 1 do arr[i] = i end
-	for i = 0, n - 1 do total = total + arr[i] end
+	local i = 0
+	while i < n do arr[i] = i i = i + 1 end
+	i = 0
+	while i < n do total = total + arr[i] i = i + 1 end
 end
 print(os.clock() - t, total)

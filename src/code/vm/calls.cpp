@@ -1,5 +1,5 @@
 // calls.cpp: calls from bytecode: built-in and extension functions, scripts with
-// their frames (the sixteen arguments saved and restored, locals per depth),
+// their frames (each frame holds its callee's sixteen arguments; locals per depth),
 // returns, and the unwinding of frames after an error.
 #include "code/arguments.h"
 #include "code/variables.h"
@@ -54,10 +54,12 @@ const Instr *vm_call_script(Machine &m, const Instr *in, int32_t index, int argc
 {
 	const VMHooks &h = vm_hooks();
 	CCode *code = h.script_code ? h.script_code(index) : nullptr;
-	const char *name = h.script_name ? h.script_name(index) : nullptr;
-	if (!code && !name) {
-		vm_fail(m, "DoCall :: Execution Error - unknown script " + std::to_string(index));
-		return nullptr;
+	if (!code) {
+		const char *name = h.script_name ? h.script_name(index) : nullptr;
+		if (!name) {
+			vm_fail(m, "DoCall :: Execution Error - unknown script " + std::to_string(index));
+			return nullptr;
+		}
 	}
 	if (!code || code->kind == CODE_EMPTY || !code->has_bytecode()) {
 		free_slots(m.sp - argc, m.sp);
@@ -76,16 +78,19 @@ const Instr *vm_call_script(Machine &m, const Instr *in, int32_t index, int argc
 	const Instr *entry = vm_program_of(m, *code);
 	if (!entry)
 		return nullptr;
+	bool locals = code->program().uses_locals;
 	if (vm_settings().trace)
 		dbg_console().Output("script call = %s\n", code->name.c_str());
 	CallFrame &f = m.rs->frames[m.depth];
 	ScriptArguments &arguments = script_arguments();
-	for (int i = 0; i < MAX_ARGUMENTS; i++)
-		f.saved_args[i] = std::move(arguments.values[i]);
 	for (int i = 0; i < argc; i++)
-		slot_to_value(m.sp[-1 - i], arguments.values[i]);
+		slot_to_value(m.sp[-1 - i], f.args[i]);
+	f.caller_args = arguments.values;
 	f.argc = arguments.count;
+	f.written = arguments.written;
+	arguments.values = f.args;
 	arguments.count = argc;
+	arguments.written = argc;
 	f.return_ip = in + 1;
 	f.call = in;
 	f.self = m.self;
@@ -102,7 +107,7 @@ const Instr *vm_call_script(Machine &m, const Instr *in, int32_t index, int argc
 	m.with_base = m.withs;
 	m.code = code;
 	m.instrs = entry;
-	m.locals = &enter_locals();
+	m.locals = locals ? &enter_locals() : nullptr;
 	m.depth++;
 	return entry;
 }
@@ -112,17 +117,29 @@ const Instr *vm_call_script(Machine &m, const Instr *in, int32_t index, int argc
 const Instr *vm_return(Machine &m, Slot *result)
 {
 	CallFrame &f = m.rs->frames[m.depth - 1];
-	Value value;
-	if (result)
-		slot_to_value(*result, value);
+	// The result as a Value slot: one already is; others pass through a Value.
+	Slot out;
+	if (result && result->type == SLOT_VALUE && (result->kind == VALUE_REAL || result->kind == VALUE_STRING)) {
+		out = *result;
+		result->s = nullptr;
+	} else {
+		Value value;
+		if (result)
+			slot_to_value(*result, value);
+		out = slot_value_take(value);
+	}
 	free_slots(m.base, m.sp);
-	vm_close_withs(m, m.with_base);
+	if (m.withs > m.with_base)
+		vm_close_withs(m, m.with_base);
 	m.depth--;
-	leave_locals();
+	if (m.locals)
+		leave_locals();
 	ScriptArguments &arguments = script_arguments();
-	for (int i = 0; i < MAX_ARGUMENTS; i++)
-		arguments.values[i] = std::move(f.saved_args[i]);
+	// The frame's values back to the real 0 for its next call.
+	Value::clear_range(f.args, arguments.written);
+	arguments.values = f.caller_args;
 	arguments.count = f.argc;
+	arguments.written = f.written;
 	m.self = f.self;
 	m.other = f.other;
 	m.code = f.code;
@@ -132,7 +149,7 @@ const Instr *vm_return(Machine &m, Slot *result)
 	m.with_base = f.with_base;
 	m.limit += VM_FRAME_UNITS;
 	m.sp = f.result_at;
-	*m.sp++ = slot_value_take(value);
+	*m.sp++ = out;
 	return f.return_ip;
 }
 

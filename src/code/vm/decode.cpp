@@ -4,6 +4,9 @@
 
 #include "code/vm/program.h"
 
+#include "code/function_table.h"
+#include "code/variable_names.h"
+
 namespace {
 
 uint32_t read_u32(const uint8_t *p)
@@ -21,10 +24,39 @@ std::string at_text(uint32_t pc)
 // User variable ids start here; smaller ids are built-in rows.
 constexpr int32_t USER_ID_FLOOR = 10000;
 
-VarFast fast_store_of(const Instr &in)
+// argument0 to argument15 by built-in id: the argument number, or -1.
+int argument_number(int32_t id)
 {
-	if (in.var.id < USER_ID_FLOOR || in.var.flags != (VAR_INSTANCE_IN_FIELD | VAR_NOT_INDEXED))
+	const BuiltinVariable *row = builtin_variables().entry(id);
+	if (!row || row->name.size() < 9 || row->name.size() > 10 || row->name.compare(0, 8, "argument") != 0)
+		return -1;
+	int n = 0;
+	for (size_t i = 8; i < row->name.size(); i++) {
+		if (row->name[i] < '0' || row->name[i] > '9')
+			return -1;
+		n = n * 10 + (row->name[i] - '0');
+	}
+	if (row->name.size() == 10 && row->name[8] == '0')
+		return -1;
+	return n < MAX_ARGUMENTS ? n : -1;
+}
+
+VarFast fast_store_of(Instr &in)
+{
+	if (in.var.flags == VAR_INSTANCE_IN_FIELD && in.var.id >= USER_ID_FLOOR)
+		in.indexed = 1;
+	else if (in.var.flags != (VAR_INSTANCE_IN_FIELD | VAR_NOT_INDEXED))
 		return VAR_FAST_NONE;
+	if (in.var.id < USER_ID_FLOOR) {
+		// The argument rows ignore the instance: self, other and none reach them.
+		if (in.field != -1 && in.field != -2 && in.field != -6)
+			return VAR_FAST_NONE;
+		int n = argument_number(in.var.id);
+		if (n < 0)
+			return VAR_FAST_NONE;
+		in.aux = (uint8_t)n;
+		return VAR_FAST_ARGUMENT;
+	}
 	switch (in.field) {
 	case -1: return VAR_FAST_SELF;
 	case -2: return VAR_FAST_OTHER;
@@ -38,7 +70,7 @@ VarFast fast_store_of(const Instr &in)
 Instr end_instr(uint32_t pc)
 {
 	Instr end{};
-	end.handler = OP_END;
+	end.handler = end.base = OP_END;
 	end.pc = pc;
 	return end;
 }
@@ -71,7 +103,9 @@ std::string decode_operand(Instr &in, const uint8_t *operand, const StringTexts 
 	case TYPE_VARIABLE:
 		in.var.id = (int32_t)(u & VAR_ID_MASK);
 		in.var.flags = u & ~VAR_ID_MASK;
-		in.len = fast_store_of(in);
+		in.fast = fast_store_of(in);
+		if (in.fast == VAR_FAST_NONE)
+			in.indexed = 0;
 		break;
 	case TYPE_STRING:
 		if (in.op != 0xC0)
@@ -114,7 +148,7 @@ Program decode_program(const uint8_t *bytes, uint32_t length, const StringTexts 
 		in.t2 = word_t2(w);
 		in.pc = pc;
 		const OpcodeInfo *info = opcode_info(in.op);
-		in.handler = info ? info->handler : OP_NOP;
+		in.handler = in.base = info ? info->handler : OP_NOP;
 		in.field = in.op == 0xDA ? (int32_t)(uint16_t)w : word_field(w);
 		int64_t target = -1;
 		if (word_is_branch(w)) {
@@ -130,6 +164,9 @@ Program decode_program(const uint8_t *bytes, uint32_t length, const StringTexts 
 			if (!problem.empty())
 				error = problem + at_text(pc);
 		}
+		if (in.handler != OP_NOP && word_has_operand(w) && in.t1 == TYPE_VARIABLE &&
+		    (!(in.var.flags & VAR_INSTANCE_IN_FIELD) || in.field == -7))
+			program.uses_locals = true;
 		index_at[pc / 4] = (int32_t)program.code.size();
 		program.code.push_back(in);
 		targets.push_back(target);
@@ -154,5 +191,6 @@ Program decode_program(const uint8_t *bytes, uint32_t length, const StringTexts 
 		return program;
 	}
 	program.code.push_back(end_instr(length));
+	fuse_program(program);
 	return program;
 }

@@ -29,7 +29,8 @@ enum OpFormat : uint8_t
 
 // Handler numbers: one per opcode of opcodes.def in its order, then the
 // machine's own: NOP for every byte the table does not list, END after the
-// last instruction of a piece.
+// last instruction of a piece, and the combined handlers that run a common
+// sequence of instructions at once (fuse.cpp).
 enum OpHandler : uint8_t
 {
 #define OPCODE(id, name, code, format, pops, pushes) OP_##id,
@@ -37,6 +38,13 @@ enum OpHandler : uint8_t
 #undef OPCODE
 	OP_NOP,
 	OP_END,
+	OP_F_CMP_BRANCH,   // push a, push b, compare, bt or bf
+	OP_F_ARITH_PUSH,   // push a, push b, add, sub or mul
+	OP_F_ARITH_POP,    // push a, push b, add, sub or mul, pop into a variable
+	OP_F_ARITH_K,      // push b, add, sub or mul (with the slot below)
+	OP_F_ARITH_STORE,  // add, sub or mul, pop into a variable
+	OP_F_PUSH_ELEMENT, // push an index, conv to int, push an array element
+	OP_F_POP_ELEMENT,  // push an index, conv to int, pop into an array element
 	OP_HANDLER_COUNT,
 };
 

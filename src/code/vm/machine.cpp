@@ -4,6 +4,8 @@
 #include "code/vm/machine.h"
 
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 
@@ -89,7 +91,7 @@ bool slow_step(Machine &m, const Instr *in, CCode *&bp_code, int &bp_line)
 		p.budget--;
 	}
 	const VMSettings &settings = vm_settings();
-	if (!settings.breakpoints.empty() && in->handler != OP_END) {
+	if (!settings.breakpoints.empty() && in->base != OP_END) {
 		int line = m.code->source_line(in->pc);
 		if (m.code != bp_code || line != bp_line) {
 			bp_code = m.code;
@@ -99,9 +101,19 @@ bool slow_step(Machine &m, const Instr *in, CCode *&bp_code, int &bp_line)
 					vm_hooks().breakpoint(bp.name, line);
 		}
 	}
-	if (settings.trace_instructions && in->handler != OP_END)
+	if (settings.trace_instructions && in->base != OP_END)
 		trace_instruction(m, in);
 	return true;
+}
+
+// Writes a slot's kind and type with one store: a later read of both (which
+// the compiler merges into one load) then takes the stored word directly
+// instead of stalling on two partial stores.
+inline void set_tag(Slot &s, uint8_t type, uint32_t kind)
+{
+	static_assert(offsetof(Slot, type) == offsetof(Slot, kind) + 4 && sizeof(Slot) >= offsetof(Slot, kind) + 8);
+	uint64_t tag = (uint64_t)kind | ((uint64_t)type << 32);
+	memcpy(reinterpret_cast<char *>(&s) + offsetof(Slot, kind), &tag, sizeof tag);
 }
 
 VariableScope scope_of(const Machine &m) { return VariableScope{m.self, m.other, m.locals}; }
@@ -110,7 +122,9 @@ VariableScope scope_of(const Machine &m) { return VariableScope{m.self, m.other,
 // general access must decide (array index, built-in row, other instances).
 inline CVariableList *fast_store(Machine &m, const Instr *in)
 {
-	switch (in->len) {
+	switch (in->fast) {
+	case VAR_FAST_LOCAL:
+		return m.locals;
 	case VAR_FAST_SELF:
 		return m.self ? &m.self->variables : nullptr;
 	case VAR_FAST_OTHER:
@@ -121,30 +135,52 @@ inline CVariableList *fast_store(Machine &m, const Instr *in)
 		if (is_declared_global(in->var.id))
 			return &global_variables();
 		return m.self ? &m.self->variables : nullptr;
-	case VAR_FAST_LOCAL:
-		return m.locals;
 	default:
 		return nullptr;
 	}
 }
 
+// The present variable of a fast operand, or null.
+inline CVariable *fast_variable(Machine &m, const Instr *in)
+{
+	CVariableList *store = fast_store(m, in);
+	return store ? store->find_hinted(in->var.id, in->cache) : nullptr;
+}
+
+// The value a fast operand reads or writes in place, or null when the general
+// access must do it (a variable not yet present, a missing instance).
+inline Value *fast_value(Machine &m, const Instr *in)
+{
+	if (in->fast == VAR_FAST_ARGUMENT)
+		return &script_arguments().values[in->aux];
+	CVariable *v = fast_variable(m, in);
+	return v ? &v->value : nullptr;
+}
+
+// The same for a write: an argument written is marked so.
+inline Value *fast_target(Machine &m, const Instr *in)
+{
+	if (in->fast == VAR_FAST_ARGUMENT)
+		return &script_arguments().write_at(in->aux);
+	CVariable *v = fast_variable(m, in);
+	return v ? &v->value : nullptr;
+}
+
 // A present variable read whole, as the store's own get does it.
 inline bool push_variable_fast(Machine &m, const Instr *in)
 {
-	CVariableList *store = fast_store(m, in);
-	const CVariable *v = store ? store->find(in->var.id) : nullptr;
+	const Value *v = fast_value(m, in);
 	if (!v)
 		return false;
 	set_variable_index_out_of_range(false);
 	Slot &top = *m.sp++;
-	if (v->value.is_real()) {
+	if (v->is_real()) {
 		top.l = 0;
-		top.d = v->value.real();
+		top.d = v->real();
 		top.s = nullptr;
-		top.kind = VALUE_REAL;
-		top.type = SLOT_VALUE;
+		set_tag(top, SLOT_VALUE, VALUE_REAL);
 	} else {
-		top = slot_value_copy(v->value);
+		top = slot_value_copy(*v);
 	}
 	return true;
 }
@@ -154,9 +190,8 @@ inline bool pop_variable_fast(Machine &m, const Instr *in)
 {
 	if (in->t1 != TYPE_VARIABLE || m.sp <= m.base || m.sp[-1].type == SLOT_FLOAT)
 		return false;
-	CVariableList *store = fast_store(m, in);
-	CVariable *v = store ? store->find(in->var.id) : nullptr;
-	if (!v || !slot_store(m.sp[-1], v->value))
+	Value *v = fast_target(m, in);
+	if (!v || !slot_store(m.sp[-1], *v))
 		return false;
 	set_variable_index_out_of_range(false);
 	m.sp--;
@@ -291,8 +326,7 @@ inline bool both_reals(const Slot &l, const Slot &r, double &a, double &b, bool 
 inline void set_real_result(Slot &s, double x, bool value)
 {
 	s.d = x;
-	s.type = value ? SLOT_VALUE : SLOT_DOUBLE;
-	s.kind = VALUE_REAL;
+	set_tag(s, value ? SLOT_VALUE : SLOT_DOUBLE, VALUE_REAL);
 }
 
 // Two reals (doubles or real Values) combined inline; a Value operand makes
@@ -323,6 +357,49 @@ bool compare_doubles(uint8_t handler, double left, double right)
 	}
 }
 
+// add, sub or mul of two reals.
+inline double arith_of(uint8_t handler, double a, double b)
+{
+	switch (handler) {
+	case OP_ADD: return a + b;
+	case OP_SUB: return a - b;
+	default: return a * b;
+	}
+}
+
+// The real of a push the combined handlers take: a double constant, or a
+// present variable holding a real (reading it as the push would). `value` is
+// set for a variable, whose push makes a Value slot.
+inline bool simple_real(Machine &m, const Instr *in, double &x, bool &value)
+{
+	if (in->t1 == TYPE_DOUBLE) {
+		x = in->d;
+		return true;
+	}
+	const Value *v = fast_value(m, in);
+	if (!v || !v->is_real())
+		return false;
+	set_variable_index_out_of_range(false);
+	x = v->real();
+	value = true;
+	return true;
+}
+
+// An existing element of a present array variable (index 0: its plain value),
+// or null where the general access must decide (absent, outside the rows).
+inline Value *fast_element(Machine &m, const Instr *in, int32_t index)
+{
+	CVariable *v = fast_variable(m, in);
+	if (!v)
+		return nullptr;
+	if (index == 0)
+		return &v->value;
+	int32_t row = index / ARRAY_ROW_SIZE, column = index % ARRAY_ROW_SIZE;
+	if (row < 0 || column < 0 || (size_t)row >= v->rows.size() || (size_t)column >= v->rows[(size_t)row].size())
+		return nullptr;
+	return &v->rows[(size_t)row][(size_t)column];
+}
+
 // The loop. Returns true when the piece ran to its end.
 bool run_loop(Machine &m)
 {
@@ -332,6 +409,13 @@ bool run_loop(Machine &m)
 #undef OPCODE
 		&&L_NOP,
 		&&L_END,
+		&&L_F_CMP_BRANCH,
+		&&L_F_ARITH_PUSH,
+		&&L_F_ARITH_POP,
+		&&L_F_ARITH_K,
+		&&L_F_ARITH_STORE,
+		&&L_F_PUSH_ELEMENT,
+		&&L_F_POP_ELEMENT,
 	};
 	const VMSettings &settings = vm_settings();
 	const bool slow = pool().budget >= 0 || settings.trace_instructions || !settings.breakpoints.empty();
@@ -341,14 +425,21 @@ bool run_loop(Machine &m)
 	const Instr *in;
 	SlotError error;
 
-#define DISPATCH()                                                             \
-	do {                                                                       \
-		in = ip++;                                                             \
-		m.current = in;                                                        \
-		if (__builtin_expect(slow, 0) && !slow_step(m, in, bp_code, bp_line)) \
-			return false;                                                      \
-		goto *labels[in->handler];                                             \
+// Counting, tracing and breakpoints see every instruction: no combined handlers.
+#define DISPATCH()                                                       \
+	do {                                                                 \
+		in = ip++;                                                       \
+		m.current = in;                                                  \
+		if (__builtin_expect(slow, 0)) {                                 \
+			if (!slow_step(m, in, bp_code, bp_line))                     \
+				return false;                                            \
+			goto *labels[in->base];                                      \
+		}                                                                \
+		goto *labels[in->handler];                                       \
 	} while (0)
+// A combined handler whose operands are not all plain runs its first
+// instruction alone.
+#define UNFUSED() goto *labels[in->base]
 #define FAIL(message)               \
 	do {                            \
 		vm_fail(m, message);        \
@@ -430,19 +521,19 @@ L_SGT:
 			// Written field by field: a whole temporary slot costs a stall.
 			Slot &out = m.sp[-2];
 			out.l = 0;
-			out.b = compare_doubles(in->handler, left, right);
-			out.type = SLOT_BOOL;
+			out.b = compare_doubles(in->base, left, right);
+			set_tag(out, SLOT_BOOL, 0);
 			m.sp--;
 			DISPATCH();
 		}
 	}
-	error = slot_compare((Comparison)(in->handler - OP_SLT), m.sp[-2], m.sp[-1]);
+	error = slot_compare((Comparison)(in->base - OP_SLT), m.sp[-2], m.sp[-1]);
 	m.sp--;
 	if (error)
 		FAIL(error);
 	DISPATCH();
 L_POP:
-	if (in->len != VAR_FAST_NONE && pop_variable_fast(m, in))
+	if (in->fast != VAR_FAST_NONE && !in->indexed && pop_variable_fast(m, in))
 		DISPATCH();
 	if (!pop_variable(m, in))
 		return false;
@@ -480,7 +571,7 @@ L_BF: {
 	bool truth = false;
 	if (!pop_truth(m, truth))
 		return false;
-	if (truth == (in->handler == OP_BT))
+	if (truth == (in->base == OP_BT))
 		ip = m.instrs + in->field;
 	DISPATCH();
 }
@@ -497,14 +588,13 @@ L_POPENV:
 	DISPATCH();
 L_PUSH:
 	ROOM(1);
-	if (in->t1 == TYPE_VARIABLE && in->len != VAR_FAST_NONE && push_variable_fast(m, in))
+	if (in->t1 == TYPE_VARIABLE && in->fast != VAR_FAST_NONE && !in->indexed && push_variable_fast(m, in))
 		DISPATCH();
 	if (in->t1 == TYPE_DOUBLE) {
 		Slot &top = *m.sp++;
 		top.d = in->d;
 		top.s = nullptr;
-		top.kind = VALUE_REAL;
-		top.type = SLOT_DOUBLE;
+		set_tag(top, SLOT_DOUBLE, VALUE_REAL);
 		DISPATCH();
 	}
 	if (!push_operand(m, in))
@@ -539,6 +629,102 @@ L_END:
 	ip = vm_return(m, nullptr);
 	DISPATCH();
 
+L_F_CMP_BRANCH: {
+	double a, b;
+	bool value = false;
+	if (m.sp + 2 > m.limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, b, value))
+		UNFUSED();
+	const Instr *branch = in + 3;
+	ip = compare_doubles(in[2].base, a, b) == (branch->base == OP_BT) ? m.instrs + branch->field : in + 4;
+	DISPATCH();
+}
+L_F_ARITH_PUSH: {
+	double a, b;
+	bool value = false;
+	if (m.sp + 2 > m.limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, b, value))
+		UNFUSED();
+	Slot &top = *m.sp++;
+	top.l = 0;
+	top.s = nullptr;
+	set_real_result(top, arith_of(in[2].base, a, b), value);
+	ip = in + 3;
+	DISPATCH();
+}
+L_F_ARITH_POP: {
+	double a, b;
+	bool value = false;
+	if (m.sp + 2 > m.limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, b, value))
+		UNFUSED();
+	Value *target = fast_target(m, in + 3);
+	if (!target)
+		UNFUSED();
+	target->set_real(arith_of(in[2].base, a, b));
+	set_variable_index_out_of_range(false);
+	ip = in + 4;
+	DISPATCH();
+}
+L_F_ARITH_K: {
+	double a, b;
+	bool value = false;
+	if (m.sp - m.base < 1 || m.sp + 1 > m.limit || !real_of(m.sp[-1], a, value) ||
+	    !simple_real(m, in, b, value))
+		UNFUSED();
+	set_real_result(m.sp[-1], arith_of(in[1].base, a, b), value);
+	ip = in + 2;
+	DISPATCH();
+}
+L_F_ARITH_STORE: {
+	double a, b;
+	bool value = false;
+	if (m.sp - m.base < 2 || !both_reals(m.sp[-2], m.sp[-1], a, b, value))
+		UNFUSED();
+	Value *target = fast_target(m, in + 1);
+	if (!target)
+		UNFUSED();
+	target->set_real(arith_of(in->base, a, b));
+	set_variable_index_out_of_range(false);
+	m.sp -= 2;
+	ip = in + 2;
+	DISPATCH();
+}
+L_F_PUSH_ELEMENT: {
+	double x;
+	bool value = false;
+	if (m.sp + 1 > m.limit || !simple_real(m, in, x, value))
+		UNFUSED();
+	const Value *element = fast_element(m, in + 2, truncate_to_int32(x));
+	if (!element)
+		UNFUSED();
+	Slot &top = *m.sp++;
+	if (element->is_real()) {
+		top.l = 0;
+		top.d = element->real();
+		top.s = nullptr;
+		set_tag(top, SLOT_VALUE, VALUE_REAL);
+	} else {
+		top = slot_value_copy(*element);
+	}
+	set_variable_index_out_of_range(false);
+	ip = in + 3;
+	DISPATCH();
+}
+L_F_POP_ELEMENT: {
+	double x, stored;
+	bool value = false;
+	if (m.sp - m.base < 1 || m.sp + 1 > m.limit || !real_of(m.sp[-1], stored, value) ||
+	    !simple_real(m, in, x, value))
+		UNFUSED();
+	Value *element = fast_element(m, in + 2, truncate_to_int32(x));
+	if (!element)
+		UNFUSED();
+	element->set_real(stored);
+	set_variable_index_out_of_range(false);
+	m.sp--;
+	ip = in + 3;
+	DISPATCH();
+}
+
+#undef UNFUSED
 #undef DISPATCH
 #undef FAIL
 #undef NEED

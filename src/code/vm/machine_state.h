@@ -23,7 +23,8 @@ constexpr int VM_WITH_UNITS = 1;
 constexpr int VM_MAX_FRAMES = VM_STACK_UNITS / VM_FRAME_UNITS + 1;
 constexpr int VM_MAX_WITHS = VM_STACK_UNITS / VM_WITH_UNITS + 1;
 
-// A script call: the caller's registers and its sixteen argument values.
+// A script call: the caller's registers, and the callee's sixteen argument
+// values (all the real 0 while the frame is not in use).
 struct CallFrame
 {
 	const Instr *return_ip;
@@ -35,9 +36,11 @@ struct CallFrame
 	CVariableList *locals;
 	Slot *base;       // the caller's stack floor
 	Slot *result_at;  // where the call's arguments began; the result goes here
-	int32_t argc;
+	Value *caller_args; // the caller's argument values
+	int32_t argc;       // the caller's argument count
+	int32_t written;    // and how far its values were written
 	int32_t with_base;
-	Value saved_args[MAX_ARGUMENTS];
+	Value args[MAX_ARGUMENTS];
 };
 
 // A with frame: the saved self and other, and the instances still to visit

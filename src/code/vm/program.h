@@ -19,12 +19,19 @@ struct StringTexts
 
 struct Instr
 {
-	uint8_t handler; // OpHandler
+	uint8_t handler; // OpHandler the loop dispatches on (a combined one, see below)
+	uint8_t base;    // OpHandler of the opcode alone
 	uint8_t op;      // the opcode byte
 	uint8_t t1, t2;
+	uint8_t fast;    // variable operand: the store the machine may reach directly (VarFast)
+	uint8_t indexed; // a fast operand that takes an array index from the stack
+	uint8_t aux;     // VAR_FAST_ARGUMENT: the argument number
 	// push.e: the signed immediate; call: the argument count; variable operands:
 	// the signed 16-bit instance; branches: the target instruction number.
 	int32_t field;
+	// Variable operands: where the variable sat in its store the last time
+	// (a guess the machine checks before use and updates).
+	mutable uint32_t cache;
 	union
 	{
 		double d;
@@ -39,14 +46,14 @@ struct Instr
 		} var;
 	};
 	uint32_t pc;  // byte offset of the instruction in the piece
-	// String operand: its length in bytes. Variable operand: the store the
-	// machine may reach directly (a VarFast value).
-	uint32_t len;
+	uint32_t len; // string operand: its length in bytes
 };
 
-// Variable operands that name a user variable, without an array index, through
-// a fixed instance of the field that selects a single store.
-enum VarFast : uint32_t
+// Variable operands that name a user variable through a fixed instance of the
+// field that selects a single store (with or without an array index); and
+// argument0 to argument15 read or written whole through self, other or no
+// instance.
+enum VarFast : uint8_t
 {
 	VAR_FAST_NONE,
 	VAR_FAST_SELF,
@@ -54,15 +61,24 @@ enum VarFast : uint32_t
 	VAR_FAST_GLOBAL,
 	VAR_FAST_UNSPECIFIED, // global when declared so, else self
 	VAR_FAST_LOCAL,
+	VAR_FAST_ARGUMENT,
 };
-static_assert(sizeof(Instr) == 24, "Instr stays compact");
+static_assert(sizeof(Instr) == 32, "Instr stays compact");
 
 struct Program
 {
 	std::vector<Instr> code; // the instructions, then one OP_END
 	uint32_t length = 0;     // bytes of bytecode
+	// Whether any variable operand may reach the locals (`local` in the field,
+	// or an instance taken from the stack); a script call without any needs
+	// no locals list.
+	bool uses_locals = false;
 	std::string error;       // empty when the bytecode is well formed
 };
+
+// Puts the combined handlers on the first instruction of each sequence they
+// run (every instruction keeps its own handler in `base`).
+void fuse_program(Program &program);
 
 // Decodes `length` bytes of bytecode. A truncated instruction, a branch that
 // leaves the code or lands inside an instruction, or a string index outside the

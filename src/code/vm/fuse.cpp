@@ -1,0 +1,60 @@
+// fuse.cpp: finds the common short sequences of decoded instructions (a loop
+// test, `x = a + b`, an array element with a computed index) and marks their
+// first instruction with a combined handler. The machine runs the sequence at
+// once when its operands are plain reals and present variables, and otherwise
+// runs the first instruction alone, so the effect is always the sequence's.
+#include "code/vm/program.h"
+
+namespace {
+
+// A push of a double constant, or of a variable the machine reaches directly.
+bool simple_push(const Instr &in)
+{
+	if (in.base != OP_PUSH)
+		return false;
+	return in.t1 == TYPE_DOUBLE || (in.t1 == TYPE_VARIABLE && in.fast != VAR_FAST_NONE && !in.indexed);
+}
+
+bool arith(const Instr &in) { return in.base == OP_ADD || in.base == OP_SUB || in.base == OP_MUL; }
+bool compare(const Instr &in) { return in.base >= OP_SLT && in.base <= OP_SGT; }
+bool cond_branch(const Instr &in) { return in.base == OP_BT || in.base == OP_BF; }
+bool conv_to_int(const Instr &in) { return in.base == OP_CONV && in.t2 == TYPE_INT; }
+
+bool plain_pop(const Instr &in)
+{
+	return in.base == OP_POP && in.t1 == TYPE_VARIABLE && in.fast != VAR_FAST_NONE && !in.indexed;
+}
+
+bool element(const Instr &in, uint8_t base)
+{
+	return in.base == base && in.t1 == TYPE_VARIABLE && in.indexed && in.fast != VAR_FAST_ARGUMENT;
+}
+
+// The combined handler for the sequence starting at c[0], or its own handler.
+uint8_t combined(const Instr *c, size_t left)
+{
+	if (left >= 4 && simple_push(c[0]) && simple_push(c[1]) && compare(c[2]) && cond_branch(c[3]))
+		return OP_F_CMP_BRANCH;
+	if (left >= 4 && simple_push(c[0]) && simple_push(c[1]) && arith(c[2]) && plain_pop(c[3]))
+		return OP_F_ARITH_POP;
+	if (left >= 3 && simple_push(c[0]) && simple_push(c[1]) && arith(c[2]))
+		return OP_F_ARITH_PUSH;
+	if (left >= 3 && simple_push(c[0]) && conv_to_int(c[1]) && element(c[2], OP_PUSH))
+		return OP_F_PUSH_ELEMENT;
+	if (left >= 3 && simple_push(c[0]) && conv_to_int(c[1]) && element(c[2], OP_POP))
+		return OP_F_POP_ELEMENT;
+	if (left >= 2 && simple_push(c[0]) && arith(c[1]))
+		return OP_F_ARITH_K;
+	if (left >= 2 && arith(c[0]) && plain_pop(c[1]))
+		return OP_F_ARITH_STORE;
+	return c[0].base;
+}
+
+} // namespace
+
+void fuse_program(Program &program)
+{
+	std::vector<Instr> &code = program.code;
+	for (size_t i = 0; i < code.size(); i++)
+		code[i].handler = combined(&code[i], code.size() - i);
+}

@@ -1,0 +1,107 @@
+// vm_fused_test.cpp: the combined handlers that run common instruction
+// sequences at once give what the instructions one by one give: each piece
+// runs once with them and once counting instructions (which runs every
+// instruction alone), including the cases where they must step aside.
+#include "code/arguments.h"
+#include "code/value.h"
+#include "vm_fixture.h"
+
+namespace {
+
+class Fused : public VMTest
+{
+protected:
+	// The result text of a piece ("ERROR" when it fails), run fresh on a new instance.
+	std::string outcome(const std::string &text, bool combined)
+	{
+		vm_settings().instruction_budget = combined ? -1 : 10000000;
+		reset_global_variables();
+		CInstance *self = world.add(100001 + (int32_t)runs++, 1);
+		exits = 0;
+		Value v = run(text, self, self);
+		return ok && exits == 0 ? value_debug_text(v) : "ERROR";
+	}
+	void expect(const std::string &text, const std::string &want)
+	{
+		std::string plain = outcome(text, false);
+		EXPECT_EQ(outcome(text, true), plain) << text;
+		EXPECT_EQ(plain, want) << text;
+	}
+	int runs = 0;
+};
+
+TEST_F(Fused, SameResultsAsOneByOne)
+{
+	const struct
+	{
+		const char *text, *want;
+	} cases[] = {
+		// A counting loop on locals: compare and branch, x = a + b, a + k, add and store.
+		{"push.d 0\npop.v.d local.t\npush.d 0\npop.v.d local.i\n"
+		 "top:\npush.v local.i\npush.d 100\nslt.d.v\nbf end\n"
+		 "push.v local.t\npush.v local.i\npush.d 2\nmul.d.v\npush.d 1\nsub.d.v\nadd.v.v\npop.v.v local.t\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top\nend:\npush.v local.t",
+		 "9900"},
+		// The same on self's variables, bt instead of bf.
+		{"push.d 0\npop.v.d self.i\ntop:\npush.v self.i\npush.d 3\nadd.d.v\npop.v.v self.i\n"
+		 "push.v self.i\npush.d 30\nsge.d.v\nbt end\nb top\nend:\npush.v self.i",
+		 "30"},
+		// Variables not present yet: read as 0, created by the pop.
+		{"push.v local.none\npush.d 1\nadd.d.v\npop.v.v local.made\npush.v local.made", "1"},
+		{"push.v self.none\npush.d 1\nslt.d.v\nbf no\npush.d 7\nret.d\nno:\npush.d 8", "7"},
+		// Strings are left to the general operators.
+		{"push.s \"ab\"\npop.v.s local.s\npush.v local.s\npush.v local.s\nadd.v.v\npop.v.v local.s\n"
+		 "push.v local.s",
+		 "\"abab\""},
+		{"push.s \"x\"\npop.v.s local.s\npush.v local.s\npush.d 1\nslt.d.v\nbf no\npush.d 1\nret.d\nno:\npush.d 2",
+		 "ERROR"},
+		{"push.s \"x\"\npush.v local.none\npush.d 2\nmul.d.v\nadd.v.s", "ERROR"},
+		// Comparisons keep their tolerance; constants alone make a double.
+		{"push.d 0.3\npop.v.d local.a\npush.v local.a\npush.d 0.6\nadd.d.v\npop.v.v local.a\n"
+		 "push.v local.a\npush.d 0.9\nseq.d.v\nbf no\npush.d 1\nret.d\nno:\npush.d 0",
+		 "1"},
+		{"push.d 2\npush.d 3\nmul.d.d\nconv.d.v", "6"},
+		// A branch into the middle of a sequence runs the rest one by one.
+		{"push.d 10\npop.v.d local.a\npush.v local.a\nb mid\npush.v local.a\nmid:\npush.d 2\nadd.d.v\n"
+		 "pop.v.v local.b\npush.v local.b",
+		 "12"},
+		// Array elements: written and read through a computed index, index 0
+		// is the plain value, growth and a read outside the rows go the general way.
+		{"push.d 0\npop.v.d local.i\ntop:\npush.v local.i\npush.d 5\nslt.d.v\nbf end\n"
+		 "push.v local.i\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top\nend:\n"
+		 "push.d 40\npush.d 0\nconv.d.i\npop.v.d self.arr[]\n"
+		 "push.d 3\nconv.d.i\npush.v self.arr[]\npush.v self.arr\nadd.v.v\n"
+		 "push.d 4\nconv.d.i\npush.v self.arr[]\nadd.v.v",
+		 "47"},
+		{"push.d 1\npush.d 2\nconv.d.i\npop.v.d self.arr[]\npush.d 9\nconv.d.i\npush.v self.arr[]", "ERROR"},
+		{"push.s \"s\"\npush.d 1\nconv.d.i\npop.v.s local.arr[]\npush.d 1\nconv.d.i\npush.v local.arr[]", "\"s\""},
+		// Arguments read and written through their rows' fast way.
+		{"push.d 4\npop.v.d self.argument3\npush.v self.argument3\npush.d 1\nadd.d.v\npop.v.v self.argument3\n"
+		 "push.v self.argument3",
+		 "5"},
+	};
+	for (const auto &c : cases)
+		expect(c.text, c.want);
+}
+
+// A script's arguments live in its call's frame: what it writes (beyond those
+// given too) is gone after the call, and the caller's are as they were.
+TEST_F(Fused, ArgumentsBelongToTheirCall)
+{
+	vm_settings().instruction_budget = -1;
+	add_script("scr_mark", "push.v self.argument0\npop.v.v self.argument5\npush.s \"t\"\npop.v.s self.argument9\n"
+	                       "push.v self.argument5\nret.v");
+	add_script("scr_peek", "push.v self.argument5\npush.v self.argument9\npush.v self.argument0\nadd.v.v\n"
+	                       "add.v.v\nret.v");
+	ScriptArguments &arguments = script_arguments();
+	arguments.values[0] = Value(100.0);
+	Value v = run("push.d 3\nconv.d.v\ncall.i scr_mark 1\npush.d 4\nconv.d.v\ncall.i scr_peek 1\nadd.v.v\n"
+	              "push.v self.argument0\nadd.v.v");
+	EXPECT_TRUE(ok);
+	EXPECT_EQ(v.real(), 3.0 + 4.0 + 100.0);
+	EXPECT_EQ(arguments.values[0].real(), 100.0);
+	EXPECT_EQ(arguments.values[5].real(), 0.0);
+}
+
+} // namespace
