@@ -118,9 +118,14 @@ const Instr *vm_return(Machine &m, Slot *result)
 {
 	CallFrame &f = m.rs->frames[m.depth - 1];
 	// The result as a Value slot: one already is; others pass through a Value.
+	// Field by field: the slot was just written so, and a whole-slot copy
+	// would wait for those writes to reach memory.
 	Slot out;
 	if (result && result->type == SLOT_VALUE && (result->kind == VALUE_REAL || result->kind == VALUE_STRING)) {
-		out = *result;
+		out.l = result->l;
+		out.s = result->s;
+		out.kind = result->kind;
+		out.type = SLOT_VALUE;
 		result->s = nullptr;
 	} else {
 		Value value;
