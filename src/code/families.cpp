@@ -12,6 +12,8 @@ void register_builtin_families()
 	registered = true;
 	// ORDER FAMILIES
 	// game functions: motion, collision, instances
+	register_motion_functions();
+	register_collision_functions();
 	register_instance_functions();
 	register_room_functions();
 	// mathematics and strings

@@ -10,7 +10,9 @@ void register_math_functions();
 void register_random_functions();
 void register_string_functions();
 void register_hash_functions();
-// game functions: instances
+// game functions: motion, collision, instances
+void register_motion_functions();    // motion_, move_ and the motion rows
+void register_collision_functions(); // place_, position_, collision_, distance_ and the box rows
 void register_instance_functions();
 // resources
 void register_object_functions();

@@ -8,8 +8,10 @@
 
 #include "graphics/room_draw.h"
 #include "run/rooms.h"
+#include "world/collision_query.h"
 #include "world/events.h"
 #include "world/instances.h"
+#include "world/motion.h"
 #include "world/object.h"
 #include "run/timelines.h"
 
@@ -146,14 +148,16 @@ void run_game_step(bool draw)
 		return;
 	previous_positions(*room);
 	// Each pass may request a room change, which ends the step at once. The
-	// input, motion, collision and particle passes come with their modules.
+	// input and particle passes come with their modules.
 	using Pass = void (*)(CRoom &);
 	const Pass passes[] = {
 		[](CRoom &) { perform_dispatch_pass(EV_STEP, EV_STEP_BEGIN); },
 		[](CRoom &) { timeline_pass(); },
 		[](CRoom &) { alarm_pass(); },
 		[](CRoom &) { perform_dispatch_pass(EV_STEP, EV_STEP_NORMAL); },
+		[](CRoom &r) { motion_pass(r.instances); },
 		boundary_events,
+		[](CRoom &r) { collision_pass(r.instances); },
 		[](CRoom &) { perform_dispatch_pass(EV_STEP, EV_STEP_END); },
 	};
 	for (Pass pass : passes) {

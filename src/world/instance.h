@@ -26,6 +26,9 @@ public:
 	bool live() const { return !marked; }
 
 	bool bbox_dirty = true;
+	// Grows each time the instance joins its object's lists, so that every
+	// instance list of an object is in ascending join order.
+	uint64_t join_serial = 0;
 	bool visible = true, solid = false, persistent = false;
 	bool marked = false;      // destroyed, removed at the end of the step
 	bool deactivated = false; // in the room's deactivated list

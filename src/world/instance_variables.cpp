@@ -39,7 +39,7 @@ bool set_float_box(CInstance *i, int32_t, const Value &v)
 	float f = real_to_float(v.real());
 	if (i->*Field != f) {
 		i->*Field = f;
-		i->bbox_dirty = true;
+		mark_bbox_dirty(*i);
 	}
 	return true;
 }

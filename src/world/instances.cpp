@@ -53,10 +53,13 @@ void leave_object_lists(CInstance &instance)
 	for_object_and_ancestors(object, [&](CObject &o) { remove_from(o.all_instances, &instance); });
 }
 
+uint64_t g_join_serial = 0;
+
 void join_object_lists(CInstance &instance)
 {
 	if (!instance.object)
 		return;
+	instance.join_serial = ++g_join_serial;
 	instance.object->own_instances.push_back(&instance);
 	for_object_and_ancestors(instance.object, [&](CObject &o) { o.all_instances.push_back(&instance); });
 }
@@ -168,6 +171,7 @@ void set_current_room_instances(RoomInstances *room)
 }
 
 void set_instance_hooks(const InstanceHooks &hooks) { state().hooks = hooks; }
+const InstanceHooks &instance_hooks() { return state().hooks; }
 
 int32_t sprite_image_count(int32_t sprite_index)
 {
@@ -186,6 +190,13 @@ void update_bbox(CInstance &instance)
 	const InstanceHooks &h = state().hooks;
 	if (instance.bbox_dirty && h.update_bbox)
 		h.update_bbox(instance);
+}
+
+void mark_bbox_dirty(CInstance &instance)
+{
+	instance.bbox_dirty = true;
+	if (state().hooks.shape_changed)
+		state().hooks.shape_changed(instance);
 }
 
 uint64_t begin_dispatch_pass() { return state().serial++; }
@@ -226,7 +237,7 @@ void set_instance_object(CInstance &instance, int32_t object_index, bool add)
 	instance.persistent = object->persistent();
 	instance.sprite_index = object->sprite_index;
 	keep_image_in_range(instance);
-	instance.bbox_dirty = true;
+	mark_bbox_dirty(instance);
 }
 
 void copy_instance_fields(CInstance &target, const CInstance &source)
@@ -341,7 +352,7 @@ void set_instance_depth(CInstance &instance, float depth)
 void set_instance_sprite(CInstance &instance, int32_t sprite)
 {
 	instance.sprite_index = sprite;
-	instance.bbox_dirty = true;
+	mark_bbox_dirty(instance);
 	keep_image_in_range(instance);
 }
 
@@ -350,14 +361,16 @@ void set_instance_mask(CInstance &instance, int32_t mask)
 	if (instance.mask_index == mask)
 		return;
 	instance.mask_index = mask;
-	instance.bbox_dirty = true;
+	mark_bbox_dirty(instance);
 }
 
 void set_instance_position(CInstance &instance, float x, float y)
 {
+	if ((double)instance.x == (double)x && (double)instance.y == (double)y)
+		return;
 	instance.x = x;
 	instance.y = y;
-	instance.bbox_dirty = true;
+	mark_bbox_dirty(instance);
 }
 
 void dump_active_list(const RoomInstances &room)

@@ -60,11 +60,16 @@ struct InstanceHooks
 	int32_t (*sprite_image_count)(int32_t sprite_index) = nullptr; // 0 for a missing sprite
 	bool (*sprite_exists)(int32_t sprite_index) = nullptr;
 	void (*update_bbox)(CInstance &instance) = nullptr;           // recomputes a dirty box
+	void (*shape_changed)(CInstance &instance) = nullptr;         // position, sprite, mask, scale or angle
 };
 void set_instance_hooks(const InstanceHooks &hooks);
+const InstanceHooks &instance_hooks();
 int32_t sprite_image_count(int32_t sprite_index);
 bool sprite_exists(int32_t sprite_index);
 void update_bbox(CInstance &instance);
+// Marks the box stale after a change of position, sprite, mask, scale or
+// angle, and tells the collision module, which keeps its index of boxes.
+void mark_bbox_dirty(CInstance &instance);
 
 // ---- Dispatch passes ----
 // Starts a pass: increments the event serial and returns its value before.
@@ -105,6 +110,7 @@ CInstance *find_instance_by_id(int32_t id);
 void set_instance_depth(CInstance &instance, float depth);
 void set_instance_sprite(CInstance &instance, int32_t sprite);
 void set_instance_mask(CInstance &instance, int32_t mask);
+// Stores the position and marks the box stale when either coordinate differs.
 void set_instance_position(CInstance &instance, float x, float y);
 // Writes "Dump active list" and one line per active instance (at most 1000).
 void dump_active_list(const RoomInstances &room);
