@@ -14,6 +14,7 @@
 #include "code/random.h"
 #include "code/vm/machine.h"
 #include "data/walk.h"
+#include "input/input.h"
 #include "run/rooms.h"
 #include "graphics/bitmap.h"
 #include "graphics/draw_state.h"
@@ -206,8 +207,28 @@ void Runner::main_loop()
 	}
 }
 
+// Input from the window, or from a played-back recording; the recording or
+// playback file is opened here.
+bool Runner::start_input_session()
+{
+	InputStart start;
+	start.record = settings.record;
+	start.playback = settings.playback;
+	start.file = settings.input_file;
+	start.window = &window;
+	start.alt_enter = game.options.alt_enter();
+	std::string error;
+	if (!start_input(start, error)) {
+		show_message(error);
+		return false;
+	}
+	connect_window_input();
+	return true;
+}
+
 void Runner::clean_up()
 {
+	stop_input();
 	if (m_platform_up)
 		platform::post_quit();
 	GR_D3D_Shutdown();
@@ -263,6 +284,11 @@ int Runner::run(int argc, const char *const *argv)
 
 	dbg_console().Output("PrepareGame()\n");
 	if (!prepare_game(game, progress)) {
+		clean_up();
+		return EXIT_FAILED;
+	}
+
+	if (!start_input_session()) {
 		clean_up();
 		return EXIT_FAILED;
 	}

@@ -34,6 +34,7 @@ private:
 	bool load_game_file();
 	bool create_window();
 	bool init_graphics();
+	bool start_input_session();
 	void show_empty_frames();
 	void save_screenshot();
 	void main_loop();

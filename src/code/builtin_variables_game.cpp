@@ -10,6 +10,7 @@
 #include "code/arguments.h"
 #include "code/builtin_variable_routines.h"
 #include "code/builtin_variables.h"
+#include "common/game_clock.h"
 #include "code/errors.h"
 #include "common/console.h"
 #include "common/paths.h"
@@ -35,11 +36,14 @@ bool put_text(Value &out, std::string_view text)
 	return true;
 }
 
+// The local date and time of the game clock (fixed while input is recorded or
+// played back).
 std::tm local_now()
 {
-	std::time_t now = std::time(nullptr);
+	ClockReading clock = clock_now();
+	std::time_t local = (std::time_t)(clock.unix_s + clock.utc_offset_s);
 	std::tm parts{};
-	localtime_r(&now, &parts);
+	gmtime_r(&local, &parts);
 	return parts;
 }
 
@@ -234,9 +238,7 @@ bool set_caption_health(CInstance *, int32_t, const Value &v)
 // Milliseconds since the system started.
 bool get_current_time(CInstance *, int32_t, Value &out)
 {
-	timespec ts{};
-	clock_gettime(CLOCK_BOOTTIME, &ts);
-	return put(out, (double)((int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000));
+	return put(out, (double)clock_now().boot_ms);
 }
 
 bool get_current_year(CInstance *, int32_t, Value &out) { return put(out, local_now().tm_year + 1900); }

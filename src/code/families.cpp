@@ -35,6 +35,7 @@ void register_builtin_families()
 	register_timeline_functions();
 	// interaction: messages, keyboard, mouse
 	register_debug_functions();
+	register_input_functions();
 	// Direct3D
 	register_d3d_functions();
 	// particles

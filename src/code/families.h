@@ -20,6 +20,7 @@ void register_object_functions();
 void register_event_functions();
 // interaction: messages
 void register_debug_functions();
+void register_input_functions(); // keyboard_, mouse_, joystick_, device_, io_ and the input rows
 // game functions: rooms and the game
 void register_room_functions();
 void register_timeline_functions(); // resources: timeline_ and the alarm and timeline rows

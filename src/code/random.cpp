@@ -1,8 +1,9 @@
 // random.cpp: the game's random generator and the random numbers built on it.
 #include "code/random.h"
 
-#include <chrono>
 #include <cmath>
+
+#include "common/game_clock.h"
 
 namespace {
 
@@ -30,9 +31,7 @@ uint32_t random_seed_from_time(uint64_t t)
 
 uint32_t randomize()
 {
-	auto ticks = std::chrono::steady_clock::now().time_since_epoch();
-	uint64_t t = (uint64_t)std::chrono::duration_cast<std::chrono::nanoseconds>(ticks).count();
-	uint32_t seed = random_seed_from_time(t);
+	uint32_t seed = random_seed_from_time(clock_seed_ticks());
 	random_set_seed(seed);
 	return seed;
 }

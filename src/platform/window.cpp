@@ -1,6 +1,8 @@
 // window.cpp: the main window and the event pump over SDL.
 #include "platform/window.h"
 
+#include "platform/input.h"
+
 #include <SDL.h>
 #include <dlfcn.h>
 #include <link.h>
@@ -38,11 +40,14 @@ bool init(bool headless, std::string &error)
 		error = SDL_GetError();
 		return false;
 	}
+	// Joysticks are optional: without the subsystem none is present.
+	SDL_InitSubSystem(SDL_INIT_JOYSTICK);
 	return true;
 }
 
 void shutdown()
 {
+	close_joysticks();
 	SDL_Quit();
 }
 
@@ -53,6 +58,8 @@ bool pump_events()
 	while (SDL_PollEvent(&event)) {
 		if (event.type == SDL_QUIT)
 			keep_running = false;
+		else
+			handle_input_event(event);
 	}
 	return keep_running;
 }
@@ -88,6 +95,7 @@ bool Window::create(int width, int height, const Style &style, std::string &erro
 		return false;
 	}
 	pin_gl_driver();
+	m_fullscreen = style.borderless;
 	set_caption("Zentrix:Workshop");
 	SDL_ShowCursor(style.show_cursor ? SDL_ENABLE : SDL_DISABLE);
 	return true;
@@ -110,6 +118,12 @@ void Window::set_caption(const std::string &caption)
 	m_caption = caption;
 	if (m_window)
 		SDL_SetWindowTitle(m_window, caption.c_str());
+}
+
+void Window::set_fullscreen(bool on)
+{
+	if (m_window && SDL_SetWindowFullscreen(m_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0)
+		m_fullscreen = on;
 }
 
 void Window::client_size(int &width, int &height) const

@@ -50,6 +50,10 @@ public:
 	// Gives the client area a new size, keeping the window's place.
 	void set_client_size(int width, int height);
 
+	// Switches between the window and the whole screen (Alt+Enter).
+	void set_fullscreen(bool on);
+	bool fullscreen() const { return m_fullscreen; }
+
 	// The OpenGL 3.3 core context of the window, made current; false with the
 	// reason on failure. The drawing layer loads its functions from it.
 	bool create_gl_context(std::string &error);
@@ -65,6 +69,7 @@ private:
 	SDL_Window *m_window = nullptr;
 	void *m_context = nullptr;
 	std::string m_caption;
+	bool m_fullscreen = false;
 };
 
 // The size of the primary screen.

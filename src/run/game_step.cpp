@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "graphics/room_draw.h"
+#include "input/input.h"
 #include "run/rooms.h"
 #include "world/collision_query.h"
 #include "world/events.h"
@@ -143,17 +144,22 @@ void perform_dispatch_pass(int32_t type, int32_t number)
 
 void run_game_step(bool draw)
 {
+	update_input();
 	CRoom *room = room_state().current;
 	if (!room || stop_requested())
 		return;
 	previous_positions(*room);
 	// Each pass may request a room change, which ends the step at once. The
 	// input and particle passes come with their modules.
+	// motion, collision and particle passes come with their modules.
 	using Pass = void (*)(CRoom &);
 	const Pass passes[] = {
 		[](CRoom &) { perform_dispatch_pass(EV_STEP, EV_STEP_BEGIN); },
 		[](CRoom &) { timeline_pass(); },
 		[](CRoom &) { alarm_pass(); },
+		[](CRoom &) { keyboard_events(); },
+		[](CRoom &) { joystick_events(); },
+		mouse_events,
 		[](CRoom &) { perform_dispatch_pass(EV_STEP, EV_STEP_NORMAL); },
 		[](CRoom &r) { motion_pass(r.instances); },
 		boundary_events,

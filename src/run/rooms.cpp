@@ -11,6 +11,7 @@
 #include "common/console.h"
 #include "ds/ds_store.h"
 #include "graphics/display_size.h"
+#include "input/input_state.h"
 #include "run/game_save.h"
 #include "world/events.h"
 #include "world/object.h"
@@ -208,6 +209,8 @@ void go_to_room(GameData &game, int32_t index, bool first_room)
 	set_current_room_instances(&room.instances);
 	room_window_follows(room);
 	set_current_room_tiles(&room.tiles);
+	// Keys and buttons held in the room left do not carry over.
+	clear_input();
 	if (fresh) {
 		for (RoomInstance &entry : room.resource->instances)
 			place_instance(room, entry);
@@ -315,6 +318,7 @@ bool act_on_room_request(GameData &game)
 		return game_start(game);
 	}
 	if (request == ROOM_REQUEST_LOAD) {
+		clear_input();
 		apply_pending_load(game);
 		return true;
 	}

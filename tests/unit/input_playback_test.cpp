@@ -1,0 +1,291 @@
+// input_playback_test.cpp: games built as data files and driven by input
+// recordings: key press, key release and keyboard events, a mouse click on an
+// instance, a recording that ends early, and a recorded run played back.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "code/compiler/code_compile.h"
+#include "code/errors.h"
+#include "code/function_table.h"
+#include "code/variables.h"
+#include "code/vm/code.h"
+#include "data/prepare.h"
+#include "data/resource_writers.h"
+#include "data/walk.h"
+#include "input/input.h"
+#include "run/rooms.h"
+#include "run/run_state.h"
+#include "test_util.h"
+#include "world/instances.h"
+#include "world/object.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string say(const std::string &what) { return "show_debug_message(\"" + what + "\");"; }
+
+// Sprite 0 exists for these games: its box is 16 x 16 from the instance's position.
+bool sprite_zero(int32_t sprite) { return sprite == 0; }
+void box_of_sixteen(CInstance &i)
+{
+	i.bbox_left = (int32_t)i.x;
+	i.bbox_top = (int32_t)i.y;
+	i.bbox_right = (int32_t)i.x + 15;
+	i.bbox_bottom = (int32_t)i.y + 15;
+}
+
+class InputPlaybackTest : public ::testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		register_builtin_families();
+		clear_error_state();
+		reset_global_variables();
+		object_table().clear();
+		InstanceHooks hooks;
+		hooks.sprite_exists = sprite_zero;
+		hooks.update_bbox = box_of_sixteen;
+		set_instance_hooks(hooks);
+	}
+	void TearDown() override
+	{
+		stop_input();
+		reset_input();
+		set_instance_hooks(InstanceHooks{});
+		object_table().clear();
+		set_running_game(nullptr);
+		clear_error_state();
+	}
+
+	CObject &object(const std::string &name)
+	{
+		objects.push_back(std::make_unique<CObject>());
+		objects.back()->name = name;
+		return *objects.back();
+	}
+	void on(CObject &o, int32_t type, int32_t number, const std::string &source)
+	{
+		auto e = std::make_unique<CEvent>();
+		e->code.source = source;
+		o.set_event(type, number, std::move(e));
+	}
+	void place(int32_t object, int32_t x, int32_t y)
+	{
+		RoomInstance in;
+		in.id = next_id++;
+		in.object = object;
+		in.x = x;
+		in.y = y;
+		room.instances.push_back(in);
+	}
+
+	void load()
+	{
+		room.name = "room0";
+		room.width = room.height = 200;
+		room.speed = 30;
+		game_ptr = std::make_unique<GameData>();
+		GameData &game = *game_ptr;
+		DataFileWriter w;
+		GameHeader h;
+		h.major_version = 8;
+		h.last_instance_id = 200000;
+		h.room_order.push_back(0);
+		write_header(w, h, "g", "c");
+		std::vector<const CObject *> o;
+		for (auto &x : objects)
+			o.push_back(x.get());
+		write_objects(w, o, 8, false);
+		write_rooms(w, {&room}, 8, false);
+		game.block.bytes = w.build();
+		ConsoleCapture quiet;
+		ASSERT_TRUE(first_pass(game).ok);
+		ASSERT_TRUE(main_walk(game).ok);
+		LoadProgress progress;
+		ASSERT_TRUE(prepare_game(game, progress));
+		for (int32_t i = 0; i < object_table().count(); i++)
+			if (CObject *obj = object_table().find(i))
+				for (auto &type : obj->events)
+					for (auto &e : type)
+						if (e && !e->code.code) {
+							auto code = std::make_shared<CCode>();
+							ASSERT_TRUE(compile_code(*code, e->code.source, obj->name, COMPILE_PROGRAM))
+								<< code_error_message();
+							e->code.code = code;
+						}
+	}
+
+	// Runs the game for the frames with the input started as given; before each
+	// frame `before` may feed window input. Returns the printed lines.
+	Lines play(long frames, const InputStart &start, std::function<void(long)> before = {})
+	{
+		load();
+		GameData &game = *game_ptr;
+		std::string error;
+		EXPECT_TRUE(start_input(start, error)) << error;
+		ConsoleCapture capture;
+		RunState state;
+		state.unpaced = true;
+		state.frame_limit = frames;
+		if (game_start(game)) {
+			state.running = 1;
+			for (long f = 0; state.running == 1; f++) {
+				if (before)
+					before(f);
+				run_frame(state, game);
+			}
+		}
+		game_end(game);
+		stop_input();
+		Lines lines;
+		for (const std::string &line : capture.lines())
+			if (line.rfind("StartGame()", 0) != 0)
+				lines.push_back(line);
+		return lines;
+	}
+
+	Lines play_back(long frames, const std::vector<InputFrame> &recording)
+	{
+		dir.write("input.rec", encode_recording(recording));
+		InputStart start;
+		start.playback = true;
+		start.file = dir.file("input.rec");
+		return play(frames, start);
+	}
+
+	TempDir dir;
+	std::unique_ptr<GameData> game_ptr;
+	std::vector<std::unique_ptr<CObject>> objects;
+	RoomRecord room;
+	int32_t next_id = 100001;
+};
+
+constexpr int32_t VK_LEFT = 37, VK_A = 65;
+
+} // namespace
+
+TEST_F(InputPlaybackTest, KeyPressAndReleaseFireOnceAndAHeldKeyEveryStep)
+{
+	CObject &player = object("player");
+	on(player, EV_KEYBOARD, VK_LEFT, say("held left"));
+	on(player, EV_KEYPRESS, VK_LEFT, say("press left"));
+	on(player, EV_KEYRELEASE, VK_LEFT, say("release left"));
+	on(player, EV_KEYBOARD, 0, say("no key"));
+	on(player, EV_KEYPRESS, 1, say("any key pressed"));
+	// A tap between two steps: a keyboard event and a release, no press.
+	on(player, EV_KEYBOARD, VK_A, say("held a"));
+	on(player, EV_KEYPRESS, VK_A, say("press a"));
+	on(player, EV_KEYRELEASE, VK_A, say("release a"));
+	on(player, EV_STEP, EV_STEP_NORMAL, "show_debug_message(\"step \" + keyboard_string);");
+	place(0, 10, 10);
+	std::vector<InputFrame> rec(7);
+	rec[0].key_down(VK_LEFT).character('x');
+	rec[3].key_up(VK_LEFT);
+	rec[5].key_down(VK_A).key_up(VK_A);
+	Lines expected = {
+		"held left", "press left", "any key pressed", "step x",
+		"held left", "step x",
+		"held left", "step x",
+		"held left", "release left", "step x",
+		"no key", "step x",
+		"held a", "release a", "step x",
+		"no key", "step x",
+	};
+	EXPECT_EQ(play_back(7, rec), expected);
+}
+
+TEST_F(InputPlaybackTest, MouseClickOnAnInstanceFiresItsEvents)
+{
+	CObject &button = object("button");
+	button.sprite_index = 0;
+	on(button, EV_MOUSE, 4, "show_debug_message(\"pressed on \" + string(mouse_x) + \",\" + string(mouse_y));");
+	on(button, EV_MOUSE, 7, say("released on"));
+	on(button, EV_MOUSE, 10, say("enter"));
+	on(button, EV_MOUSE, 11, say("leave"));
+	on(button, EV_MOUSE, 53, say("global left press"));
+	CObject &elsewhere = object("elsewhere");
+	elsewhere.sprite_index = 0;
+	on(elsewhere, EV_MOUSE, 4, say("pressed elsewhere"));
+	on(elsewhere, EV_MOUSE, 12, say("elsewhere global press"));
+	place(0, 10, 10);
+	place(1, 100, 100);
+	std::vector<InputFrame> rec(4);
+	rec[0].mouse_move(15, 20).button_down(1);
+	rec[1].button_up(1);
+	rec[2].mouse_move(50, 50);
+	Lines expected = {"pressed on 15,20", "elsewhere global press", "global left press", "enter",
+	                  "released on",
+	                  "leave"};
+	EXPECT_EQ(play_back(4, rec), expected);
+}
+
+TEST_F(InputPlaybackTest, MouseThroughAView)
+{
+	CObject &watcher = object("watcher");
+	on(watcher, EV_MOUSE, 50, "show_debug_message(string(mouse_x) + \",\" + string(mouse_y));");
+	place(0, 0, 0);
+	room.views_enabled = true;
+	room.views.resize(8);
+	RoomView &v = room.views[0];
+	v.visible = true;
+	v.xview = 100;
+	v.yview = 50;
+	v.wview = 100;
+	v.hview = 100;
+	v.wport = 200;
+	v.hport = 200;
+	std::vector<InputFrame> rec(1);
+	rec[0].mouse_move(40, 60).button_down(1);
+	EXPECT_EQ(play_back(1, rec), Lines{"120,80"});
+}
+
+TEST_F(InputPlaybackTest, ARecordingShorterThanTheGameLeavesTheInputAsItWas)
+{
+	CObject &player = object("player");
+	on(player, EV_KEYBOARD, VK_LEFT, say("held"));
+	on(player, EV_KEYPRESS, VK_LEFT, say("press"));
+	place(0, 10, 10);
+	std::vector<InputFrame> rec(1);
+	rec[0].key_down(VK_LEFT);
+	EXPECT_EQ(play_back(3, rec), (Lines{"held", "press", "held", "held"}));
+}
+
+TEST_F(InputPlaybackTest, ARecordedRunPlaysBackTheSame)
+{
+	CObject &player = object("player");
+	on(player, EV_CREATE, 0, "randomize();");
+	on(player, EV_STEP, EV_STEP_NORMAL,
+	   "show_debug_message(string(irandom(1000000)) + \" \" + string(current_time) + \" \" + string(current_second) +"
+	   " \" \" + string(keyboard_check(37)) + \" \" + keyboard_string);"
+	   "if (keyboard_check_pressed(37)) randomize();");
+	place(0, 10, 10);
+	InputStart record;
+	record.record = true;
+	record.file = dir.file("run.rec");
+	// Window input arrives between the frames.
+	Lines recorded = play(5, record, [](long frame) {
+		if (frame == 1) {
+			live_input(InputFrame().key_down(VK_LEFT).events[0]);
+			live_input(InputFrame().character('h').events[0]);
+		}
+		if (frame == 3)
+			live_input(InputFrame().key_up(VK_LEFT).events[0]);
+	});
+	ASSERT_EQ(recorded.size(), 5u);
+	EXPECT_NE(recorded[1].find(" 1 h"), std::string::npos) << recorded[1];
+	InputStart playback;
+	playback.playback = true;
+	playback.file = dir.file("run.rec");
+	object_table().clear();
+	EXPECT_EQ(play(5, playback, [](long frame) {
+		// Window input is ignored while a recording plays.
+		if (frame == 2)
+			live_input(InputFrame().character('z').events[0]);
+	}), recorded);
+}
