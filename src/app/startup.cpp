@@ -217,6 +217,9 @@ bool Runner::start_input_session()
 	start.file = settings.input_file;
 	start.window = &window;
 	start.alt_enter = game.options.alt_enter();
+	size_t slash = settings.game_path.rfind('/');
+	if (slash != std::string::npos)
+		start.options_ini = settings.game_path.substr(0, slash) + "/options.ini";
 	std::string error;
 	if (!start_input(start, error)) {
 		show_message(error);

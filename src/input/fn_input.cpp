@@ -173,7 +173,9 @@ void fn_io_handle(Value &, CInstance *, CInstance *, int, const Value *)
 {
 	if (input_playing_back() || input_recording())
 		return;
-	platform::pump_events();
+	// A quit request seen here is posted again for the game loop.
+	if (!platform::pump_events())
+		platform::post_quit();
 	transfer_raw_input();
 }
 

@@ -20,6 +20,7 @@ struct InputStart
 	std::string file;
 	platform::Window *window = nullptr; // for Alt+Enter; may be null
 	bool alt_enter = false;     // the game's option: Alt+Enter switches full screen
+	std::string options_ini;    // the virtual buttons' file; empty or missing: none
 };
 
 // Clears the state, resets the key map and opens the recording or playback

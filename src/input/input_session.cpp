@@ -5,7 +5,9 @@
 #include <cstdio>
 
 #include "common/console.h"
+#include "common/ini.h"
 #include "graphics/graphics.h"
+#include "input/virtual_buttons.h"
 #include "platform/input.h"
 #include "platform/window.h"
 
@@ -51,6 +53,13 @@ void on_mouse_move(int32_t wx, int32_t wy)
 	int32_t sx, sy;
 	window_to_screen(wx, wy, sx, sy);
 	live_input(make_event(INPUT_MOUSE_MOVE, {wx, wy, sx, sy}));
+}
+
+void on_touch(int32_t slot, bool down, int32_t wx, int32_t wy)
+{
+	int32_t sx, sy;
+	window_to_screen(wx, wy, sx, sy);
+	live_input(make_event(INPUT_TOUCH, {slot, down ? 1 : 0, sx, sy}));
 }
 
 bool on_alt_enter()
@@ -124,6 +133,9 @@ bool start_input(const InputStart &start, std::string &error)
 	reset_input();
 	g_session.window = start.window;
 	g_session.alt_enter = start.alt_enter;
+	IniFile ini;
+	if (!start.options_ini.empty() && ini.load(start.options_ini))
+		load_virtual_buttons(ini);
 	if (start.playback) {
 		if (!g_session.playback.open(start.file, error))
 			return false;
@@ -147,6 +159,7 @@ void stop_input()
 	g_session.pending.clear();
 	g_session.window = nullptr;
 	g_session.alt_enter = false;
+	clear_virtual_buttons();
 	fix_clock(nullptr);
 }
 
@@ -172,6 +185,7 @@ void connect_window_input()
 	sink.button = on_button;
 	sink.wheel = on_wheel;
 	sink.alt_enter = on_alt_enter;
+	sink.touch = on_touch;
 	platform::set_input_sink(sink);
 }
 
@@ -202,4 +216,5 @@ void update_input()
 			record_frame();
 	}
 	transfer_raw_input();
+	update_virtual_buttons();
 }

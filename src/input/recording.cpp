@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "input/virtual_buttons.h"
+
 namespace {
 
 constexpr size_t CLOCK_BYTES = 8 + 8 + 4 + 8;
@@ -52,7 +54,8 @@ int input_event_fields(uint8_t kind)
 	case INPUT_BUTTON_DOWN:
 	case INPUT_BUTTON_UP:
 	case INPUT_WHEEL: return 1;
-	case INPUT_MOUSE_MOVE: return 4;
+	case INPUT_MOUSE_MOVE:
+	case INPUT_TOUCH: return 4;
 	case INPUT_JOYSTICK: return 10;
 	default: return 0;
 	}
@@ -79,6 +82,7 @@ void apply_input_event(const InputEvent &e)
 		set_joystick(f[0], j);
 		break;
 	}
+	case INPUT_TOUCH: raw_touch(f[0], f[1] != 0, f[2], f[3]); break;
 	default: break;
 	}
 }
@@ -114,6 +118,12 @@ ClockReading get_clock(const uint8_t *p)
 	clock.utc_offset_s = (int32_t)get_u32(p + 16);
 	clock.fine_ns = get_u64(p + 20);
 	return clock;
+}
+
+InputFrame &InputFrame::touch(int32_t slot, bool down, int32_t x, int32_t y)
+{
+	events.push_back(event(INPUT_TOUCH, {slot, down ? 1 : 0, x, y}));
+	return *this;
 }
 
 std::vector<uint8_t> encode_recording_header(const ClockReading &start)

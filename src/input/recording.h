@@ -27,6 +27,7 @@ enum InputEventKind : uint8_t
 	INPUT_BUTTON_UP = 6,    // button
 	INPUT_WHEEL = 7,        // turn
 	INPUT_JOYSTICK = 8,     // index, present, 6 axes, pov, buttons
+	INPUT_TOUCH = 9,        // slot, down, screen x, y
 };
 
 // The number of fields each kind carries; 0 for an unknown kind.
@@ -56,6 +57,7 @@ struct InputFrame
 	InputFrame &button_up(int32_t button);
 	InputFrame &wheel(int32_t turn);
 	InputFrame &joystick(int32_t index, const JoystickState &state);
+	InputFrame &touch(int32_t slot, bool down, int32_t x, int32_t y);
 };
 
 // The encoded forms: the file header with the clock reading that holds until

@@ -10,6 +10,8 @@ namespace {
 
 InputSink g_sink;
 SDL_Joystick *g_joysticks[2] = {};
+// The finger held in each touch slot (0: free).
+SDL_FingerID g_fingers[128] = {};
 
 struct KeyPair
 {
@@ -84,6 +86,32 @@ void handle_key(const SDL_KeyboardEvent &k, bool down)
 		g_sink.character(c);
 }
 
+// Touch positions come as fractions of the window with the focus.
+void handle_touch(const SDL_TouchFingerEvent &t, bool down)
+{
+	if (!g_sink.touch)
+		return;
+	int slot = -1, free_slot = -1;
+	for (int i = 0; i < 128; i++) {
+		if (g_fingers[i] == t.fingerId + 1)
+			slot = i;
+		if (free_slot < 0 && g_fingers[i] == 0)
+			free_slot = i;
+	}
+	if (slot < 0) {
+		if (!down || free_slot < 0)
+			return;
+		slot = free_slot;
+		g_fingers[slot] = t.fingerId + 1;
+	}
+	int w = 0, h = 0;
+	if (SDL_Window *window = SDL_GetKeyboardFocus())
+		SDL_GetWindowSize(window, &w, &h);
+	g_sink.touch(slot, down, (int32_t)(t.x * (float)w), (int32_t)(t.y * (float)h));
+	if (!down)
+		g_fingers[slot] = 0;
+}
+
 } // namespace
 
 void set_input_sink(const InputSink &sink) { g_sink = sink; }
@@ -123,6 +151,9 @@ void handle_input_event(const SDL_Event &e)
 			g_sink.button(b, e.type == SDL_MOUSEBUTTONDOWN);
 		break;
 	}
+	case SDL_FINGERDOWN:
+	case SDL_FINGERMOTION: handle_touch(e.tfinger, true); break;
+	case SDL_FINGERUP: handle_touch(e.tfinger, false); break;
 	case SDL_MOUSEWHEEL: {
 		int32_t turn = e.wheel.y;
 		if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)

@@ -20,6 +20,8 @@ struct InputSink
 	// Alt+Enter: true when the game took it (full screen switched), false to pass
 	// the keys on unchanged.
 	bool (*alt_enter)() = nullptr;
+	// A touch point (slot 0..127) going down, moving or going up.
+	void (*touch)(int32_t slot, bool down, int32_t window_x, int32_t window_y) = nullptr;
 };
 void set_input_sink(const InputSink &sink);
 

@@ -289,3 +289,38 @@ TEST_F(InputPlaybackTest, ARecordedRunPlaysBackTheSame)
 			live_input(InputFrame().character('z').events[0]);
 	}), recorded);
 }
+
+TEST(InputProgram, RecordsAndPlaysBackHeadless)
+{
+	TempDir dir;
+	DataFileWriter w;
+	GameHeader h;
+	h.major_version = 8;
+	h.window_width = 64;
+	h.window_height = 48;
+	write_header(w, h, "Small", "Default");
+	dir.write("game.win", w.build());
+	const std::vector<std::string> run = {"-game", dir.file("game.win"), "--headless", "--unpaced", "--frames", "3"};
+	auto with = [&](std::vector<std::string> extra) {
+		extra.insert(extra.begin(), run.begin(), run.end());
+		return extra;
+	};
+	ProgramResult r = run_program(ZENTRIX_BIN, with({"-record", dir.file("run.rec")}));
+	EXPECT_EQ(r.exit_code, 0) << r.err;
+	InputPlayback p;
+	std::string error;
+	ASSERT_TRUE(p.open(dir.file("run.rec"), error)) << error;
+	InputFrame frame;
+	int frames = 0;
+	while (p.next(frame, error) == InputPlayback::FRAME)
+		frames++;
+	EXPECT_EQ(frames, 3);
+	r = run_program(ZENTRIX_BIN, with({"-playback", dir.file("run.rec")}));
+	EXPECT_EQ(r.exit_code, 0) << r.err;
+	dir.write("bad.rec", std::string(100, '?'));
+	r = run_program(ZENTRIX_BIN, with({"-playback", dir.file("bad.rec")}));
+	EXPECT_EQ(r.exit_code, 1);
+	EXPECT_NE(r.err.find("The input recording " + dir.file("bad.rec") + " is not an input recording"),
+	          std::string::npos)
+		<< r.err;
+}

@@ -10,6 +10,8 @@
 
 #include "builtin_call.h"
 #include "code/variable_names.h"
+#include "common/ini.h"
+#include "input/virtual_buttons.h"
 #include "input/input.h"
 #include "platform/input.h"
 
@@ -371,4 +373,41 @@ TEST(InputRecording, MissingFileIsAClearError)
 	EXPECT_FALSE(start_input(start, error));
 	EXPECT_NE(error.find("Cannot create the input recording"), std::string::npos);
 	stop_input();
+}
+
+TEST_F(InputTest, VirtualButtonsFromOptionsPressedByTouches)
+{
+	IniFile ini;
+	ini.parse("[IO_VIRTUAL_BUTTONS]\nNUM_BUTTONS=4\nTEXTURE=pad.png\n"
+	          "[IO_BUTTON_0]\nX=0\nY=0\nW=10\nH=10\nKEY=VK_LEFT\n"
+	          "[IO_BUTTON_1]\nX=20\nY=0\nW=10\nH=10\nKEY=jump\n"
+	          "[IO_BUTTON_2]\nX=40\nY=0\nW=10\nH=10\nKEY=MB_LEFT\nBUTTON=MB_RIGHT\n"
+	          "[IO_BUTTON_3]\nX=60\nY=0\nW=10\nH=10\nKEY=MB_MIDDLE\n");
+	EXPECT_EQ(load_virtual_buttons(ini), 3); // a mouse button named as its key, and no button: inactive
+	EXPECT_EQ(virtual_button_texture(), "pad.png");
+	EXPECT_EQ(virtual_button(0).key, 37);
+	EXPECT_EQ(virtual_button(1).key, 'J');
+	EXPECT_EQ(virtual_button(2).key, -1);
+	EXPECT_EQ(virtual_button(2).mouse_button, 2);
+	auto step_with = [](auto touches) {
+		touches();
+		transfer_raw_input();
+		update_virtual_buttons();
+	};
+	step_with([] {
+		raw_touch(0, true, 5, 5);
+		raw_touch(1, true, 45, 9);
+		raw_touch(2, true, 10, 5); // the right edge is outside
+	});
+	EXPECT_TRUE(step().key_pressed[37] && step().key_down[37]);
+	EXPECT_TRUE(step().button_pressed[1] && step().button_down[1]);
+	EXPECT_FALSE(step().key_down[(int)'J']);
+	step_with([] {});
+	EXPECT_TRUE(step().key_down[37]);
+	EXPECT_FALSE(step().key_pressed[37]);
+	step_with([] { raw_touch(0, false, 5, 5); });
+	EXPECT_FALSE(step().key_down[37]);
+	EXPECT_TRUE(step().key_released[37]);
+	EXPECT_TRUE(step().button_down[1]);
+	clear_virtual_buttons();
 }
