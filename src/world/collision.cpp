@@ -182,11 +182,14 @@ bool sprite_present(int32_t sprite) { return sprite_get(sprite) != nullptr; }
 
 void install_collision()
 {
+	// Hooks already set (ours, or a test's stand-in boxes) are kept.
 	InstanceHooks hooks = instance_hooks();
-	if (hooks.update_bbox == compute_bbox && hooks.shape_changed == note_shape_change)
+	if (hooks.update_bbox && hooks.shape_changed)
 		return;
-	hooks.update_bbox = compute_bbox;
-	hooks.shape_changed = note_shape_change;
+	if (!hooks.update_bbox)
+		hooks.update_bbox = compute_bbox;
+	if (!hooks.shape_changed)
+		hooks.shape_changed = note_shape_change;
 	if (!hooks.sprite_image_count)
 		hooks.sprite_image_count = image_count;
 	if (!hooks.sprite_exists)
