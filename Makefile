@@ -11,9 +11,9 @@ CMAKE_GEN := -G Ninja
 
 # Where there is no display the demo runs headless.
 ifeq ($(strip $(DISPLAY)$(WAYLAND_DISPLAY)),)
-RUN_FLAGS ?= --headless --frames 90
+RUN_FLAGS ?= --headless --frames 150
 else
-RUN_FLAGS ?= --frames 300
+RUN_FLAGS ?=
 endif
 
 # Benchmarks: a file bench/bench_<group>.cpp or a folder bench/<group>/ builds
@@ -34,9 +34,12 @@ release: deps
 	@cmake -S . -B $(RELEASE_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DZENTRIX_TESTS=OFF >/dev/null
 	@cmake --build $(RELEASE_DIR) -j $(JOBS)
 
+# The demo game: packed from games/demo, played, its last frame saved.
+DEMO_SHOT := $(RELEASE_DIR)/demo.png
 run: release
-	@$(RELEASE_DIR)/zentrix-pack sample $(RELEASE_DIR)/sample.win
-	$(RELEASE_DIR)/zentrix -game $(RELEASE_DIR)/sample.win $(RUN_FLAGS)
+	$(RELEASE_DIR)/zentrix-pack build games/demo $(RELEASE_DIR)/demo.win
+	$(RELEASE_DIR)/zentrix -game $(RELEASE_DIR)/demo.win $(RUN_FLAGS) --screenshot $(DEMO_SHOT)
+	@echo "make run: the demo's last frame is in $(DEMO_SHOT)"
 
 # Sanitized build with clang (AddressSanitizer, UndefinedBehaviorSanitizer and
 # the fuzz targets in one build), then every test through ctest.
