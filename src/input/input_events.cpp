@@ -27,20 +27,9 @@ bool holds_point(CInstance &i, float x, float y)
 }
 
 // A mouse event for the instances of the objects that have it and pass the test.
-template <typename Test>
-void instance_pass(int32_t number, Test test)
+void instance_pass(int32_t number, const std::function<bool(CInstance &)> &test)
 {
-	uint64_t pass = begin_dispatch_pass();
-	std::vector<int32_t> objects = object_table().dispatch_list(EV_MOUSE, number);
-	for (int32_t o : objects) {
-		CObject *object = object_table().find(o);
-		if (!object)
-			continue;
-		InstanceList snapshot = object->own_instances;
-		for (CInstance *i : snapshot)
-			if (!i->marked && !i->deactivated && takes_part(*i, pass) && test(*i))
-				perform_own_event(i, i, EV_MOUSE, number);
-	}
+	perform_dispatch_pass(EV_MOUSE, number, test);
 }
 
 void on_instance_pass(int32_t number)

@@ -126,7 +126,7 @@ void animate()
 
 } // namespace
 
-void perform_dispatch_pass(int32_t type, int32_t number)
+void perform_dispatch_pass(int32_t type, int32_t number, const std::function<bool(CInstance &)> &accept)
 {
 	uint64_t pass = begin_dispatch_pass();
 	// Copies: event code may add objects or instances while the pass runs.
@@ -137,7 +137,7 @@ void perform_dispatch_pass(int32_t type, int32_t number)
 			continue;
 		InstanceList snapshot = object->own_instances;
 		for (CInstance *i : snapshot)
-			if (!i->marked && !i->deactivated && takes_part(*i, pass))
+			if (!i->marked && !i->deactivated && takes_part(*i, pass) && (!accept || accept(*i)))
 				perform_own_event(i, i, type, number);
 	}
 }

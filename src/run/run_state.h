@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
+class CInstance;
 class GameData;
 
 struct RunState
@@ -34,8 +36,10 @@ int32_t run_frame(RunState &state, GameData &game);
 void run_game_step(bool draw = true);
 
 // Performs (type, number) for the live instances of every object of its
-// dispatch list that existed before the pass began.
-void perform_dispatch_pass(int32_t type, int32_t number);
+// dispatch list that existed before the pass began; accept, when given,
+// picks which of them take part.
+void perform_dispatch_pass(int32_t type, int32_t number,
+                           const std::function<bool(CInstance &)> &accept = nullptr);
 
 // Frames counted in the last whole second (`fps`).
 int32_t current_fps();
