@@ -139,14 +139,22 @@ std::vector<std::string> GameTest::play(long frames)
 	compile_all();
 	if (on_loaded)
 		on_loaded();
+	return play_game(game, frames);
+}
+
+std::vector<std::string> play_game(GameData &game, long frames, const std::function<void(long)> &before)
+{
 	ConsoleCapture capture;
 	RunState state;
 	state.unpaced = true;
 	state.frame_limit = frames;
 	if (game_start(game)) {
 		state.running = 1;
-		while (state.running == 1)
+		for (long f = 0; state.running == 1; f++) {
+			if (before)
+				before(f);
 			run_frame(state, game);
+		}
 	}
 	game_end(game);
 	std::vector<std::string> lines;

@@ -17,6 +17,11 @@ CodeRef code_text(const std::string &source);
 // A statement that prints the text.
 std::string say(const std::string &what);
 
+// Plays a prepared game headless and unpaced for at most `frames` frames and
+// returns the lines it printed, start-up lines left out; before(f), when
+// given, runs ahead of frame f.
+std::vector<std::string> play_game(GameData &game, long frames, const std::function<void(long)> &before = {});
+
 class GameTest : public ::testing::Test
 {
 protected:

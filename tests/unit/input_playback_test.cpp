@@ -19,6 +19,7 @@
 #include "input/input.h"
 #include "run/rooms.h"
 #include "run/run_state.h"
+#include "game_fixture.h"
 #include "test_util.h"
 #include "world/instances.h"
 #include "world/object.h"
@@ -27,7 +28,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::string say(const std::string &what) { return "show_debug_message(\"" + what + "\");"; }
 
 // Sprite 0 exists for these games: its box is 16 x 16 from the instance's position.
 bool sprite_zero(int32_t sprite) { return sprite == 0; }
@@ -129,24 +129,8 @@ protected:
 		GameData &game = *game_ptr;
 		std::string error;
 		EXPECT_TRUE(start_input(start, error)) << error;
-		ConsoleCapture capture;
-		RunState state;
-		state.unpaced = true;
-		state.frame_limit = frames;
-		if (game_start(game)) {
-			state.running = 1;
-			for (long f = 0; state.running == 1; f++) {
-				if (before)
-					before(f);
-				run_frame(state, game);
-			}
-		}
-		game_end(game);
+		Lines lines = play_game(game, frames, before);
 		stop_input();
-		Lines lines;
-		for (const std::string &line : capture.lines())
-			if (line.rfind("StartGame()", 0) != 0)
-				lines.push_back(line);
 		return lines;
 	}
 

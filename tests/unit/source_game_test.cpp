@@ -19,6 +19,7 @@
 #include "data/walk.h"
 #include "run/rooms.h"
 #include "run/run_state.h"
+#include "game_fixture.h"
 #include "test_util.h"
 #include "world/instances.h"
 #include "world/object.h"
@@ -141,21 +142,7 @@ protected:
 	std::vector<std::string> play(long frames)
 	{
 		EXPECT_TRUE(load()) << prepare_text << error_last();
-		ConsoleCapture capture;
-		RunState state;
-		state.unpaced = true;
-		state.frame_limit = frames;
-		if (game_start(game)) {
-			state.running = 1;
-			while (state.running == 1)
-				run_frame(state, game);
-		}
-		game_end(game);
-		std::vector<std::string> lines;
-		for (const std::string &line : capture.lines())
-			if (line.rfind("StartGame()", 0) != 0)
-				lines.push_back(line);
-		return lines;
+		return play_game(game, frames);
 	}
 
 	GameData game;
