@@ -153,7 +153,7 @@ void set_constant_evaluator(ConstantEvaluator evaluator)
 	g_evaluator = evaluator ? evaluator : evaluate_literal;
 }
 
-bool prepare_user_constants(const GameData &game)
+bool prepare_user_constants(const GameData &game, const std::vector<ResourceName> &resources)
 {
 	ConstantTable &t = table();
 	while (t.names.size() > (size_t)BUILTIN_CONSTANT_COUNT) {
@@ -163,6 +163,8 @@ bool prepare_user_constants(const GameData &game)
 		t.names.pop_back();
 		t.values.pop_back();
 	}
+	for (const ResourceName &r : resources)
+		add_constant(r.name, Value((double)r.index));
 	for (const UserConstant &c : game.user_constants) {
 		if (!valid_name(c.name)) {
 			show_message("Constant name " + c.name + "  is not valid.");

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "code/value.h"
 
@@ -30,7 +31,16 @@ using ConstantEvaluator = bool (*)(const std::string &code_name, std::string_vie
                                    Value &out);
 void set_constant_evaluator(ConstantEvaluator evaluator);
 
-// The preparation step that defines the game's constants (from the options
-// chunk), after the built-in ones; a constant defined by an earlier game is
+// A resource's name and index: game code written as text reads the name as a
+// constant holding the index, as compiled code does.
+struct ResourceName
+{
+	std::string name;
+	int32_t index;
+};
+
+// The preparation step that defines the game's constants, after the built-in
+// ones: first the resource names, then the constants of the options chunk,
+// whose values may use those names. Constants defined by an earlier game are
 // dropped first. A bad name or value shows its message and fails the step.
-bool prepare_user_constants(const GameData &game);
+bool prepare_user_constants(const GameData &game, const std::vector<ResourceName> &resources = {});

@@ -6,14 +6,16 @@
 #include "code/constants.h"
 #include "common/console.h"
 #include "data/prepare_code.h"
+#include "data/resource_names.h"
 
 namespace {
 
-// Constants whose value is an expression are compiled and run.
+// Resource names become constants holding their indices, for code compiled
+// from text; then the game's constants, whose values are compiled and run.
 bool prepare_constants(GameData &game)
 {
 	set_constant_evaluator(evaluate_constant_text);
-	return prepare_user_constants(game);
+	return prepare_user_constants(game, resource_names(game));
 }
 
 // The included-file chunk builds no records, so there is nothing to extract.

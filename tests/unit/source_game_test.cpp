@@ -201,6 +201,26 @@ TEST_P(SourceGame, GlobalvarInOnePieceReachesTheOthersOnceItRuns)
 	EXPECT_EQ(play(2), (Lines{"1 5", "made sees 5", "made sees 6", "global 7"}));
 }
 
+TEST_P(SourceGame, ResourceNamesAreConstantsHoldingTheirIndices)
+{
+	// A game constant may use a resource name; a variable written with a
+	// resource's name stays a variable.
+	constants = {{"AFTER_B", "b + 10"}};
+	script("say", "show_debug_message(argument0);");
+	script("twice", "return argument0 * 2;");
+	CObject &a = object("a");
+	on(a, EV_CREATE, 0,
+	   "say(string(a) + ' ' + string(b) + ' ' + string(AFTER_B) + ' ' + string(twice) + ' ' +"
+	   "string(tl) + ' ' + string(room1) + ' ' + string(script_execute(twice, b)) + ' ' +"
+	   "string(execute_string('return room1 + tl;')) + ' ' + string(instance_number(b)));");
+	object("b");
+	timeline("tl0", {});
+	timeline("tl", {});
+	place(room(), 0);
+	place(room(), 1);
+	EXPECT_EQ(play(1), (Lines{"0 1 11 1 1 1 2 2 0"}));
+}
+
 TEST_P(SourceGame, ACompileErrorNamesThePieceAndStopsPreparation)
 {
 	struct Case
