@@ -285,6 +285,10 @@ TEST(PackProjectErrors, NameTheFileAndPlaceAndWriteNothing)
 		{"scripts/scr_x.zx", "return nothing_such(1);", "scripts/scr_x.zx: "},
 		{"rooms/room_a.json", R"({"instances": [{"object": "obj_a", "id": 100005}, {"object": "obj_a", "id": 100005}]})",
 		 "rooms/room_a.json: instances[1].id: the instance id 100005 is used twice"},
+		{"fonts/fnt_f.json", R"({"face": "No Such Face Qz"})", "fonts/fnt_f.json: face: no font face \"No Such"},
+		{"fonts/fnt_f.json", R"({"size": 0})", "fonts/fnt_f.json: size: a font size is from 1 to 255"},
+		{"fonts/fnt_f.json", R"({"file": "gone.ttf"})", "fonts/gone.ttf: cannot read"},
+		{"fonts/fnt_f.json", R"({"first": 1, "last": 8})", "fonts/fnt_f.json: font face"},
 	};
 	for (const Case &c : cases) {
 		TempDir d;

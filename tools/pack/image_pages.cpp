@@ -206,9 +206,7 @@ void build_image_chunks(const Project &p, ImageChunks &out)
 		images.push_back(std::move(img));
 		out.backgrounds.push_back(std::move(spec));
 	}
-	if (!p.fonts.empty())
-		throw ProjectError("fonts/" + p.fonts[0].name + ".json: fonts cannot be packed yet (no font rasteriser in "
-		                                               "this build)");
+	build_fonts(p, images, out);
 	if (!images.empty())
 		pack_pages(images, MAX_PAGE_SIZE, out.entries, out.pages);
 }

@@ -33,5 +33,9 @@ PageImage trim_frame(const CBitmap32 &frame);
 // The box and masks of a sprite, from its frames and settings.
 void sprite_collision(const ProjectSprite &s, SpriteSpec &out);
 
+// Rasterises the project's fonts: one atlas image each, appended to `images`,
+// and the font records and character table of `out`.
+void build_fonts(const Project &p, std::vector<PageImage> &images, ImageChunks &out);
+
 // Builds every image chunk's content for the project.
 void build_image_chunks(const Project &p, ImageChunks &out);

@@ -1,6 +1,8 @@
 // project_images.cpp: reads sprites/, backgrounds/ and fonts/: a PNG alone, or
 // a JSON file with the frames, origin, collision mask and flags; the PNG
 // images are decoded here.
+#include "font_face.h"
+#include "font_raster.h"
 #include "project_files.h"
 
 namespace {
@@ -142,12 +144,12 @@ void read_fonts(Project &p, const std::vector<ResourceFile> &files)
 		j.only_keys({"face", "file", "size", "bold", "italic", "first", "last", "antialias"});
 		ProjectFont font;
 		font.name = f.name;
-		std::string file = j.get_string("file");
-		font.face = file.empty() ? std::string() : p.folder + "/fonts/" + file;
-		font.face_name = j.get_string("face", file.empty() ? "DejaVu Sans" : file);
+		std::string file = j.get_string("file"), face = j.get_string("face");
+		font.face_name = !face.empty() ? face : file.empty() ? "DejaVu Sans" : file;
 		font.size = j.get_int("size", 12);
-		if (font.size <= 0 || font.size > 256)
-			j.member("size").fail("a font size is from 1 to 256");
+		if (font.size < FONT_SIZE_MIN || font.size > FONT_SIZE_MAX)
+			j.member("size").fail("a font size is from " + std::to_string(FONT_SIZE_MIN) + " to " +
+			                      std::to_string(FONT_SIZE_MAX));
 		font.bold = j.get_bool("bold", false);
 		font.italic = j.get_bool("italic", false);
 		font.antialias = j.get_bool("antialias", true);
@@ -155,8 +157,15 @@ void read_fonts(Project &p, const std::vector<ResourceFile> &files)
 		font.last = j.get_int("last", 127);
 		if (font.first < 0 || font.last > 65535 || font.first > font.last)
 			j.fail("the character range needs 0 <= first <= last <= 65535");
-		if (!file.empty())
+		if (!file.empty()) {
+			font.face = p.folder + "/fonts/" + file;
 			read_binary_file(font.face, "fonts/" + file); // fails early when missing
+		} else if (!face.empty()) {
+			// A face by name: the installed face of that family and style.
+			std::string error;
+			if (!find_system_face(face, font.bold, font.italic, font.face, error))
+				j.member("face").fail(error);
+		}
 		p.fonts.push_back(std::move(font));
 	}
 }
