@@ -33,6 +33,7 @@ void register_builtin_families()
 	// resources
 	register_object_functions();
 	register_timeline_functions();
+	register_path_functions();
 	// interaction: messages, keyboard, mouse
 	register_debug_functions();
 	register_input_functions();

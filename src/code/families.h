@@ -24,6 +24,7 @@ void register_input_functions(); // keyboard_, mouse_, joystick_, device_, io_ a
 // game functions: rooms and the game
 void register_room_functions();
 void register_timeline_functions(); // resources: timeline_ and the alarm and timeline rows
+void register_path_functions();           // resources: path_ queries, path_start and path_end
 // data structures
 void register_ds_functions();     // data structures: stacks, queues, lists, maps, priority queues, grids
 // graphics

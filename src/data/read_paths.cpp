@@ -1,9 +1,10 @@
-// read_paths.cpp: the path chunk (PATH): path records with their points, kept
-// for the path module, and its writer.
+// read_paths.cpp: the path chunk (PATH): path records with their points, and
+// the path table made from them; and the chunk's writer.
 #include "data/readers.h"
 
 #include "data/read_util.h"
 #include "data/resource_writers.h"
+#include "world/path.h"
 
 namespace {
 
@@ -31,6 +32,11 @@ bool read_paths(GameData &game, const Chunk &, const std::vector<uint32_t> &list
 	game.paths.clear();
 	for (uint32_t at : list)
 		game.paths.push_back(at ? read_path(file, at) : nullptr);
+	// The path table of the running game: the curves computed once.
+	std::vector<std::unique_ptr<CPath>> &table = path_table();
+	table.clear();
+	for (const auto &p : game.paths)
+		table.push_back(p ? make_path(*p) : nullptr);
 	return true;
 }
 

@@ -6,6 +6,7 @@
 #include "code/script_table.h"
 #include "graphics/images.h"
 #include "world/object.h"
+#include "world/path.h"
 
 bool read_nothing(GameData &, const Chunk &, const std::vector<uint32_t> &) { return true; }
 
@@ -18,6 +19,7 @@ void reset_resources(GameData &game)
 	game.rooms.clear();
 	game.timelines.clear();
 	game.paths.clear();
+	path_table().clear();
 	game.sounds.clear();
 	game.extensions.clear();
 	game.included_files.clear();

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "world/instances.h"
+#include "world/path.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ void add_motion(CInstance &i, float direction, float amount)
 	recompute_polar(i);
 }
 
-void apply_motion(CInstance &i)
+void apply_motion(CInstance &i, uint64_t pass)
 {
 	if (i.friction != 0 && i.speed != 0) {
 		float n = i.speed > 0 ? i.speed - i.friction : i.speed + i.friction;
@@ -94,12 +95,13 @@ void apply_motion(CInstance &i)
 	}
 	if (i.gravity != 0)
 		add_motion(i, i.gravity_direction, i.gravity);
+	path_motion_step(i, pass);
 	set_instance_position(i, i.x + i.hspeed, i.y + i.vspeed);
 }
 
 void motion_pass(RoomInstances &room)
 {
-	begin_dispatch_pass();
+	uint64_t pass = begin_dispatch_pass();
 	for (CInstance *i = room.active.head; i; i = i->next)
-		apply_motion(*i);
+		apply_motion(*i, pass);
 }

@@ -3,6 +3,8 @@
 // write, and the motion pass that applies friction and gravity and moves.
 #pragma once
 
+#include <cstdint>
+
 #include "world/instance.h"
 
 class RoomInstances;
@@ -26,9 +28,11 @@ void set_instance_direction(CInstance &instance, double value);
 // Adds a motion of `amount` towards `direction` to the current one.
 void add_motion(CInstance &instance, float direction, float amount);
 
-// Friction, then gravity, then the move by (hspeed, vspeed), for every instance
-// of the room's active list in order.
-void apply_motion(CInstance &instance);
+// Friction, then gravity, then the step along a path, then the move by
+// (hspeed, vspeed), for every instance of the room's active list in order;
+// `pass` is the pass's serial: instances created after it get no end-of-path
+// event (outside a pass every instance does).
+void apply_motion(CInstance &instance, uint64_t pass = UINT64_MAX);
 void motion_pass(RoomInstances &room);
 
 // Built-in motions that test places: unit steps towards `direction` while the
