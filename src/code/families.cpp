@@ -34,6 +34,7 @@ void register_builtin_families()
 	register_object_functions();
 	register_timeline_functions();
 	register_path_functions();
+	register_sound_resource_functions();
 	// interaction: messages, keyboard, mouse
 	register_debug_functions();
 	register_input_functions();

@@ -25,6 +25,7 @@ void register_input_functions(); // keyboard_, mouse_, joystick_, device_, io_ a
 void register_room_functions();
 void register_timeline_functions(); // resources: timeline_ and the alarm and timeline rows
 void register_path_functions();           // resources: path_ queries, path_start and path_end
+void register_sound_resource_functions(); // resources: sound_exists and the sound_get_ queries
 // data structures
 void register_ds_functions();     // data structures: stacks, queues, lists, maps, priority queues, grids
 // graphics
