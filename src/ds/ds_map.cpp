@@ -128,7 +128,7 @@ Value CDS_Map::Node::key() const { return key_is_string ? Value(std::string_view
 void CDS_Map::clear()
 {
 	free_nodes();
-	m_free.clear();
+	m_free_head = 0;
 	free_index();
 	m_count = 0;
 	m_next_seq = 0;
@@ -141,11 +141,10 @@ void CDS_Map::swap(CDS_Map &other)
 {
 	std::swap(m_chunks, other.m_chunks);
 	std::swap(m_node_count, other.m_node_count);
-	std::swap(m_free, other.m_free);
+	std::swap(m_free_head, other.m_free_head);
 	std::swap(m_index, other.m_index);
 	std::swap(m_index_size, other.m_index_size);
 	std::swap(m_index_shift, other.m_index_shift);
-	std::swap(m_tombstones, other.m_tombstones);
 	std::swap(m_count, other.m_count);
 	std::swap(m_next_seq, other.m_next_seq);
 	std::swap(m_order, other.m_order);
@@ -174,7 +173,7 @@ size_t CDS_Map::find_slot(const Value &key, uint32_t hash) const
 		const Slot &s = m_index[i];
 		if (!s.ref)
 			return NO_SLOT;
-		if (s.hash == hash && s.ref != TOMBSTONE && node_at(s.ref - 1)->same_key(key))
+		if (s.hash == hash && node_at(s.ref - 1)->same_key(key))
 			return i;
 	}
 }
@@ -185,16 +184,14 @@ CDS_Map::Node *CDS_Map::lookup(const Value &key, uint32_t hash) const
 	return i == NO_SLOT ? nullptr : node_at(m_index[i].ref - 1);
 }
 
-// Called only for keys not in the index, so the first free or deleted slot of
-// the probe run takes it.
+// Called only for keys not in the index, so the first free slot of the probe
+// run takes it.
 void CDS_Map::index_put(Node *node)
 {
 	size_t mask = m_index_size - 1;
 	size_t i = slot_of(node->hash);
-	while (m_index[i].ref && m_index[i].ref != TOMBSTONE)
+	while (m_index[i].ref)
 		i = (i + 1) & mask;
-	if (m_index[i].ref == TOMBSTONE)
-		m_tombstones--;
 	m_index[i] = {node->hash, node->self + 1};
 }
 
@@ -203,13 +200,12 @@ void CDS_Map::free_index()
 	ds_free_zeroed(m_index, m_index_size * sizeof(Slot));
 	m_index = nullptr;
 	m_index_size = 0;
-	m_tombstones = 0;
 }
 
-// Doubles the index, or rebuilds it at its size when deleted slots fill it.
+// Doubles the index.
 void CDS_Map::grow_index()
 {
-	size_t size = !m_index_size ? FIRST_INDEX_SIZE : m_tombstones * 4 >= m_index_size ? m_index_size : m_index_size * 2;
+	size_t size = !m_index_size ? FIRST_INDEX_SIZE : m_index_size * 2;
 	int bits = 0;
 	while (((size_t)1 << bits) < size)
 		bits++;
@@ -223,24 +219,28 @@ void CDS_Map::grow_index()
 	m_index = slots;
 	m_index_size = size;
 	m_index_shift = 32 - bits;
-	m_tombstones = 0;
 	for (size_t i = 0; i < old_size; i++)
-		if (old[i].ref && old[i].ref != TOMBSTONE)
+		if (old[i].ref)
 			index_put(node_at(old[i].ref - 1));
 	ds_free_zeroed(old, old_size * sizeof(Slot));
 }
 
-// A deleted slot stays in its probe run as a tombstone until the index is
-// rebuilt; when the next slot is free the run ends here and it is freed.
+// Empties a slot without leaving a marker: each later entry of the probe run
+// whose home slot does not lie between the hole and itself moves back into
+// the hole, so every run stays unbroken and probes stay as short as the
+// map's size allows.
 void CDS_Map::index_erase(size_t slot)
 {
 	size_t mask = m_index_size - 1;
-	if (!m_index[(slot + 1) & mask].ref) {
-		m_index[slot] = Slot();
-		return;
+	size_t hole = slot;
+	for (size_t i = (hole + 1) & mask; m_index[i].ref; i = (i + 1) & mask) {
+		size_t home = slot_of(m_index[i].hash);
+		if (((i - home) & mask) >= ((i - hole) & mask)) {
+			m_index[hole] = m_index[i];
+			hole = i;
+		}
 	}
-	m_index[slot].ref = TOMBSTONE;
-	m_tombstones++;
+	m_index[hole] = Slot();
 }
 
 CDS_Map::Node *CDS_Map::node_at(uint32_t number) const
@@ -252,9 +252,9 @@ CDS_Map::Node *CDS_Map::node_at(uint32_t number) const
 
 CDS_Map::Node *CDS_Map::new_node()
 {
-	if (!m_free.empty()) {
-		Node *n = node_at(m_free.back());
-		m_free.pop_back();
+	if (m_free_head) {
+		Node *n = node_at(m_free_head - 1);
+		m_free_head = n->next_free;
 		return n;
 	}
 	uint32_t number = m_node_count;
@@ -283,7 +283,7 @@ void CDS_Map::free_nodes()
 
 void CDS_Map::insert_new(const Value &key, const Value &value, uint32_t hash)
 {
-	if ((m_count + m_tombstones + 1) * 4 > m_index_size * 3)
+	if ((m_count + 1) * 4 > m_index_size * 3)
 		grow_index();
 	Node *n = new_node();
 	n->seq = m_next_seq++;
@@ -333,7 +333,8 @@ bool CDS_Map::remove(const Value &key)
 		std::string().swap(n->key_text);
 	if (n->value.is_string())
 		n->value.clear();
-	m_free.push_back(n->self);
+	n->next_free = m_free_head;
+	m_free_head = n->self + 1;
 	m_count--;
 	return true;
 }
@@ -351,7 +352,7 @@ void CDS_Map::need_order() const
 	m_order.clear();
 	m_order.reserve(m_count);
 	for (size_t i = 0; i < m_index_size; i++)
-		if (m_index[i].ref && m_index[i].ref != TOMBSTONE)
+		if (m_index[i].ref)
 			m_order.push_back(node_at(m_index[i].ref - 1));
 	for (Node *n : m_order) {
 		if (n->bucket_known)

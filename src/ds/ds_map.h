@@ -59,7 +59,11 @@ private:
 		uint32_t hash = 0;      // the index hash
 		uint32_t bucket = 0;    // CRC-32 & 4095, once bucket_known
 		bool bucket_known = false;
-		uint32_t order_pos = 0; // place in m_order while it is valid
+		union
+		{
+			uint32_t order_pos = 0; // place in m_order while it is valid, for a live node
+			uint32_t next_free;     // the next removed node's number + 1, for a removed one
+		};
 		uint32_t self = 0;      // the node's own number
 		bool key_is_string = false;
 		double key_real = 0;
@@ -77,7 +81,6 @@ private:
 	};
 
 	static constexpr size_t NO_SLOT = SIZE_MAX;
-	static constexpr uint32_t TOMBSTONE = UINT32_MAX; // a deleted slot's ref
 	size_t find_slot(const Value &key, uint32_t hash) const;
 	Node *lookup(const Value &key, uint32_t hash) const;
 	Node *new_node();
@@ -97,13 +100,12 @@ private:
 	// by their bit width; nodes never move.
 	std::vector<Node *> m_chunks;
 	uint32_t m_node_count = 0; // nodes made so far
-	std::vector<uint32_t> m_free;
+	uint32_t m_free_head = 0; // a removed node's number + 1, 0 for none
 	// The index: open addressing with linear probing over m_index_size slots
 	// (a power of two, or 0).
 	Slot *m_index = nullptr; // owned, from ds_alloc_zeroed
 	size_t m_index_size = 0;
 	int m_index_shift = 0;
-	size_t m_tombstones = 0; // deleted slots still in probe runs
 	size_t m_count = 0;
 	uint64_t m_next_seq = 0;
 
