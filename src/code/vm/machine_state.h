@@ -113,6 +113,15 @@ const Instr *vm_return(Machine &m, Slot *result);
 // After a failure: every frame taken down as a return would, the stack freed.
 void vm_unwind(Machine &m);
 
+// Runs the piece from m.instrs; true when it ran to its end.
+bool vm_run_loop(Machine &m);
+// Whether the instruction budget is counted in this run (then, as with
+// tracing or breakpoints, every instruction takes the slow path).
+bool vm_counting_instructions();
+// The checks of the slow path: instruction budget, breakpoints, tracing.
+// False when the run must stop.
+bool vm_slow_step(Machine &m, const Instr *in, CCode *&bp_code, int &bp_line);
+
 // Marks the decoded popenv that closes its frame without iterating.
 constexpr int32_t POPENV_CLOSE = -1;
 

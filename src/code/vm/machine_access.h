@@ -1,0 +1,219 @@
+// machine_access.h: the run loop's inline paths (variables reached directly
+// in their stores, reals combined without the general operators, the truth of
+// a branch) and the general variable access of machine_access.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+
+#include "code/arguments.h"
+#include "code/variables.h"
+#include "code/vm/machine_state.h"
+#include "world/instance.h"
+
+// Writes a slot's kind and type with one store: a later read of both (which
+// the compiler merges into one load) then takes the stored word directly
+// instead of stalling on two partial stores.
+inline void set_tag(Slot &s, uint8_t type, uint32_t kind)
+{
+	static_assert(offsetof(Slot, type) == offsetof(Slot, kind) + 4 && sizeof(Slot) >= offsetof(Slot, kind) + 8);
+	uint64_t tag = (uint64_t)kind | ((uint64_t)type << 32);
+	memcpy(reinterpret_cast<char *>(&s) + offsetof(Slot, kind), &tag, sizeof tag);
+}
+
+// The store a plain user-variable operand reaches directly, or null when the
+// general access must decide (array index, built-in row, other instances).
+inline CVariableList *fast_store(Machine &m, const Instr *in)
+{
+	switch (in->fast) {
+	case VAR_FAST_LOCAL:
+		return m.locals;
+	case VAR_FAST_SELF:
+		return m.self ? &m.self->variables : nullptr;
+	case VAR_FAST_OTHER:
+		return m.other ? &m.other->variables : nullptr;
+	case VAR_FAST_GLOBAL:
+		return &global_variables();
+	case VAR_FAST_UNSPECIFIED:
+		if (is_declared_global(in->var.id))
+			return &global_variables();
+		return m.self ? &m.self->variables : nullptr;
+	default:
+		return nullptr;
+	}
+}
+
+// The present variable of a fast operand, or null.
+inline CVariable *fast_variable(Machine &m, const Instr *in)
+{
+	CVariableList *store = fast_store(m, in);
+	return store ? store->find_hinted(in->var.id, in->cache) : nullptr;
+}
+
+// The value a fast operand reads or writes in place, or null when the general
+// access must do it (a variable not yet present, a missing instance).
+inline Value *fast_value(Machine &m, const Instr *in)
+{
+	if (in->fast == VAR_FAST_ARGUMENT)
+		return &script_arguments().values[in->aux];
+	CVariable *v = fast_variable(m, in);
+	return v ? &v->value : nullptr;
+}
+
+// The same for a write: an argument written is marked so.
+inline Value *fast_target(Machine &m, const Instr *in)
+{
+	if (in->fast == VAR_FAST_ARGUMENT)
+		return &script_arguments().write_at(in->aux);
+	CVariable *v = fast_variable(m, in);
+	return v ? &v->value : nullptr;
+}
+
+// A present variable read whole, as the store's own get does it.
+inline bool push_variable_fast(Machine &m, const Instr *in)
+{
+	const Value *v = fast_value(m, in);
+	if (!v)
+		return false;
+	set_variable_index_out_of_range(false);
+	Slot &top = *m.sp++;
+	if (v->is_real()) {
+		top.l = 0;
+		top.d = v->real();
+		top.s = nullptr;
+		set_tag(top, SLOT_VALUE, VALUE_REAL);
+	} else {
+		top = slot_value_copy(*v);
+	}
+	return true;
+}
+
+// A present variable written whole, taking the popped slot over.
+inline bool pop_variable_fast(Machine &m, const Instr *in)
+{
+	if (in->t1 != TYPE_VARIABLE || m.sp <= m.base || m.sp[-1].type == SLOT_FLOAT)
+		return false;
+	Value *v = fast_target(m, in);
+	if (!v || !slot_store(m.sp[-1], *v))
+		return false;
+	set_variable_index_out_of_range(false);
+	m.sp--;
+	return true;
+}
+
+// The truth of a branch condition: a bool slot, or any slot converted to one.
+inline bool pop_truth(Machine &m, bool &truth)
+{
+	Slot &s = *--m.sp;
+	if (s.type != SLOT_BOOL) {
+		SlotError error = slot_conv(s, SLOT_BOOL);
+		if (error)
+			return vm_fail(m, error);
+	}
+	truth = s.b;
+	return true;
+}
+
+// The payload of a double or a real Value; `value` is set for a Value.
+inline bool real_of(const Slot &s, double &out, bool &value)
+{
+	if (s.type == SLOT_DOUBLE) {
+		out = s.d;
+		return true;
+	}
+	if (s.type == SLOT_VALUE && s.kind == VALUE_REAL) {
+		out = s.d;
+		value = true;
+		return true;
+	}
+	return false;
+}
+
+inline bool both_reals(const Slot &l, const Slot &r, double &a, double &b, bool &value)
+{
+	return real_of(l, a, value) && real_of(r, b, value);
+}
+
+inline void set_real_result(Slot &s, double x, bool value)
+{
+	s.d = x;
+	set_tag(s, value ? SLOT_VALUE : SLOT_DOUBLE, VALUE_REAL);
+}
+
+// Two reals (doubles or real Values) combined inline; a Value operand makes
+// the result a real Value. False leaves the operands to the general operator.
+template <typename Op>
+inline bool arith_fast(Machine &m, Op op)
+{
+	double left, right;
+	bool value = false;
+	if (m.sp - m.base < 2 || !both_reals(m.sp[-2], m.sp[-1], left, right, value))
+		return false;
+	set_real_result(m.sp[-2], op(left, right), value);
+	m.sp--;
+	return true;
+}
+
+// Numeric comparison of two doubles with the machine's tolerance.
+inline bool compare_doubles(uint8_t handler, double left, double right)
+{
+	double d = left - right;
+	switch (handler) {
+	case OP_SLT: return d < -COMPARE_EPSILON;
+	case OP_SLE: return d <= COMPARE_EPSILON;
+	case OP_SEQ: return d > -COMPARE_EPSILON && d < COMPARE_EPSILON;
+	case OP_SNE: return d < -COMPARE_EPSILON || d > COMPARE_EPSILON;
+	case OP_SGE: return d >= -COMPARE_EPSILON;
+	default: return d > COMPARE_EPSILON;
+	}
+}
+
+// add, sub or mul of two reals.
+inline double arith_of(uint8_t handler, double a, double b)
+{
+	switch (handler) {
+	case OP_ADD: return a + b;
+	case OP_SUB: return a - b;
+	default: return a * b;
+	}
+}
+
+// The real of a push the combined handlers take: a double constant, or a
+// present variable holding a real (reading it as the push would). `value` is
+// set for a variable, whose push makes a Value slot.
+inline bool simple_real(Machine &m, const Instr *in, double &x, bool &value)
+{
+	if (in->t1 == TYPE_DOUBLE) {
+		x = in->d;
+		return true;
+	}
+	const Value *v = fast_value(m, in);
+	if (!v || !v->is_real())
+		return false;
+	set_variable_index_out_of_range(false);
+	x = v->real();
+	value = true;
+	return true;
+}
+
+// An existing element of a present array variable (index 0: its plain value),
+// or null where the general access must decide (absent, outside the rows).
+inline Value *fast_element(Machine &m, const Instr *in, int32_t index)
+{
+	CVariable *v = fast_variable(m, in);
+	if (!v)
+		return nullptr;
+	if (index == 0)
+		return &v->value;
+	int32_t row = index / ARRAY_ROW_SIZE, column = index % ARRAY_ROW_SIZE;
+	if (row < 0 || column < 0 || (size_t)row >= v->rows.size() || (size_t)column >= v->rows[(size_t)row].size())
+		return nullptr;
+	return &v->rows[(size_t)row][(size_t)column];
+}
+
+// A variable operand read or written through the general access (any instance,
+// array elements, built-in variables); false after reporting the error.
+bool push_variable(Machine &m, const Instr *in);
+bool pop_variable(Machine &m, const Instr *in);
+// Pushes the operand of a push of any type.
+bool push_operand(Machine &m, const Instr *in);
