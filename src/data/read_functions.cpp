@@ -29,6 +29,9 @@ bool read_functions(GameData &game, const Chunk &chunk, const std::vector<uint32
 	if (chunk.size % 12 != 0)
 		throw DataError(chunk.body, "the function list is not a whole number of 12-byte records");
 	std::vector<CodeRange> ranges = code_ranges(game, file);
+	// Each call instruction (8 bytes) belongs to one chain at most: the chains
+	// share one budget, so repeated records cannot multiply the work.
+	uint64_t budget = file.size() / 8;
 	for (uint64_t record = chunk.body; record < chunk.body + chunk.size; record += 12) {
 		std::string name(file.string(file.u32(record)));
 		uint32_t count = file.u32(record + 4);
@@ -36,8 +39,9 @@ bool read_functions(GameData &game, const Chunk &chunk, const std::vector<uint32
 		int32_t id = function_id(name);
 		if (id < 0)
 			fatal_load_error("Error on load\nUnable to find function " + name + "\n");
-		if ((uint64_t)count > file.size() / 8)
+		if ((uint64_t)count > budget)
 			throw DataError(record + 4, "the call chain of " + name + " is longer than the file allows");
+		budget -= count;
 		for (uint32_t i = 0; i < count; i++) {
 			if (!inside_code(ranges, at) || file.u8(at + 3) != CALL_OPCODE)
 				throw DataError(at, "the call chain of " + name + " leads outside the calls of the code");

@@ -34,6 +34,10 @@ bool bind_variable_references(GameData &game, const Chunk &chunk)
 	if (chunk.size % RECORD_SIZE != 0)
 		throw DataError(chunk.body, "the variable list is not a whole number of 12-byte records");
 	std::vector<CodeRange> ranges = code_ranges(game, file);
+	// Every instruction of at least 8 bytes belongs to one chain at most, so
+	// the chains together visit at most file size / 8 of them. The budget is
+	// shared so that many records naming one chain cannot multiply the work.
+	uint64_t budget = file.size() / 8;
 	for (uint64_t record = chunk.body; record < chunk.body + chunk.size; record += RECORD_SIZE) {
 		std::string name(file.string(file.u32(record)));
 		uint32_t count = file.u32(record + 4);
@@ -42,9 +46,9 @@ bool bind_variable_references(GameData &game, const Chunk &chunk)
 		int32_t id = name.empty() ? -1 : variable_id(name);
 		if (id < 0 || (uint32_t)id > ID_BITS)
 			fatal_load_error("Error on load\nUnable to find variable " + name + "\n");
-		// A chain visits distinct instructions of at least 8 bytes each.
-		if ((uint64_t)count > file.size() / 8)
+		if ((uint64_t)count > budget)
 			throw DataError(record + 4, "the reference chain of " + name + " is longer than the file allows");
+		budget -= count;
 		for (uint32_t i = 0; i < count; i++) {
 			if (!inside_code(ranges, at))
 				throw DataError(at < 0 ? 0 : (uint64_t)at,

@@ -121,6 +121,22 @@ TEST(VariChunk, DamagedChainsAreLoadErrors)
 	}
 }
 
+TEST(VariChunk, ChainsTogetherCannotBeLongerThanTheFileAllows)
+{
+	// "x" has id 0, so its operand keeps a distance of 0 once bound: each
+	// record walks the one instruction again. Each record alone fits the
+	// file; together they would visit it far more often than it could hold
+	// instructions, which is refused before the walks multiply.
+	uint64_t body = 0;
+	size_t size = build({0xC0000000u, 0}, {{"x", 1, W}}, body).size();
+	uint32_t count = (uint32_t)(size / 8 / 2 + 1);
+	GameData game;
+	game.block.bytes = build({0xC0000000u, 0}, std::vector<Reference>(40, {"x", count, W}), body);
+	LoadResult r = first_pass(game);
+	EXPECT_FALSE(r.ok);
+	EXPECT_NE(r.error.find("longer than the file allows"), std::string::npos) << r.error;
+}
+
 TEST(VariChunk, ANameWithoutAnIdEndsTheProgramWithCodeOne)
 {
 	uint64_t body = 0;
