@@ -9,6 +9,7 @@
 #include "input/recording.h"
 
 class CRoom;
+struct RoomView;
 namespace platform {
 class Window;
 }
@@ -54,3 +55,6 @@ void joystick_events();
 void mouse_events(CRoom &room);
 // Screen coordinates to the room through the views of the room.
 void screen_to_room(const CRoom &room, int32_t sx, int32_t sy, float &x, float &y);
+// A point of a view's port (port coordinates, before the port scale) in the
+// room, through the view's region and angle.
+void port_to_room(const RoomView &view, double px, double py, float &x, float &y);

@@ -2,10 +2,15 @@
 // and the mouse position in room coordinates through the room's views.
 #include "input/input.h"
 
+#include <cmath>
+
+#include "graphics/room_draw.h"
 #include "run/rooms.h"
 #include "run/run_state.h"
+#include "world/collision.h"
 #include "world/events.h"
 #include "world/instances.h"
+#include "world/motion.h"
 #include "world/object.h"
 
 namespace {
@@ -15,16 +20,9 @@ constexpr int32_t GLOBAL_PRESS = 12, GLOBAL_RELEASE = 13;
 constexpr int32_t WHEEL_UP = 60, WHEEL_DOWN = 61;
 constexpr int32_t JOYSTICK_LOW = 20000, JOYSTICK_HIGH = 44000;
 
-// Whether the instance's shape holds the point: its bounding box, for an
-// instance with a sprite or a mask.
-bool holds_point(CInstance &i, float x, float y)
-{
-	if (!sprite_exists(i.sprite_index) && !sprite_exists(i.mask_index))
-		return false;
-	update_bbox(i);
-	return x >= (float)i.bbox_left && x <= (float)i.bbox_right && y >= (float)i.bbox_top &&
-	       y <= (float)i.bbox_bottom;
-}
+// Whether the instance's shape holds the point: the precise point test, so a
+// click on a transparent corner of a precise sprite misses it.
+bool holds_point(CInstance &i, float x, float y) { return point_hits(i, x, y, true); }
 
 // A mouse event for the instances of the objects that have it and pass the test.
 void instance_pass(int32_t number, const std::function<bool(CInstance &)> &test)
@@ -89,31 +87,51 @@ void joystick_events()
 	joystick_pass(s.joystick[1], 31, 35);
 }
 
+// A rotated view turns the point about the view's centre exactly as its
+// drawing turns the room, so the mouse lands on what is drawn under it.
+void port_to_room(const RoomView &v, double px, double py, float &x, float &y)
+{
+	double wport = v.wport > 0 ? v.wport : 1.0, hport = v.hport > 0 ? v.hport : 1.0;
+	if (v.angle == 0) {
+		x = (float)(v.xview + (px - v.xport) * v.wview / wport);
+		y = (float)(v.yview + (py - v.yport) * v.hview / hport);
+		return;
+	}
+	// The offset from the port's centre in view units; the screen's right and
+	// down are the room directions (cos a, -sin a) and (sin a, cos a) with a
+	// the negated angle, as the view's camera is set up.
+	double right = (px - v.xport - wport / 2) * v.wview / wport;
+	double down = (py - v.yport - hport / 2) * v.hview / hport;
+	double a = -(double)v.angle * ANGLE_FACTOR, c = std::cos(a), s = std::sin(a);
+	x = (float)(v.xview + v.wview / 2.0 + right * c + down * s);
+	y = (float)(v.yview + v.hview / 2.0 - right * s + down * c);
+}
+
 // With views, the first visible view whose port holds the point maps it (the
 // first visible view when none does); without views the screen is the room.
+// Ports lie on the screen by the port scale of the draw pass.
 void screen_to_room(const CRoom &room, int32_t sx, int32_t sy, float &x, float &y)
 {
 	x = (float)sx;
 	y = (float)sy;
 	if (!room.record.views_enabled)
 		return;
+	float scale_x, scale_y;
+	port_scale(scale_x, scale_y);
+	double px = scale_x > 0 ? sx / (double)scale_x : sx, py = scale_y > 0 ? sy / (double)scale_y : sy;
 	const RoomView *chosen = nullptr;
 	for (const RoomView &v : room.record.views) {
 		if (!v.visible)
 			continue;
 		if (!chosen)
 			chosen = &v;
-		if (sx >= v.xport && sx < v.xport + v.wport && sy >= v.yport && sy < v.yport + v.hport) {
+		if (px >= v.xport && px < (double)v.xport + v.wport && py >= v.yport && py < (double)v.yport + v.hport) {
 			chosen = &v;
 			break;
 		}
 	}
-	if (!chosen)
-		return;
-	float wport = chosen->wport > 0 ? (float)chosen->wport : 1.0f;
-	float hport = chosen->hport > 0 ? (float)chosen->hport : 1.0f;
-	x = (float)chosen->xview + (float)(sx - chosen->xport) * (float)chosen->wview / wport;
-	y = (float)chosen->yview + (float)(sy - chosen->yport) * (float)chosen->hview / hport;
+	if (chosen)
+		port_to_room(*chosen, px, py, x, y);
 }
 
 void mouse_events(CRoom &room)

@@ -16,11 +16,13 @@
 #include "data/prepare.h"
 #include "data/resource_writers.h"
 #include "data/walk.h"
+#include "graphics/images.h"
 #include "input/input.h"
 #include "run/rooms.h"
 #include "run/run_state.h"
 #include "game_fixture.h"
 #include "test_util.h"
+#include "world/collision.h"
 #include "world/instances.h"
 #include "world/object.h"
 
@@ -29,14 +31,14 @@ namespace {
 using Lines = std::vector<std::string>;
 
 
-// Sprite 0 exists for these games: its box is 16 x 16 from the instance's position.
-bool sprite_zero(int32_t sprite) { return sprite == 0; }
-void box_of_sixteen(CInstance &i)
+// Sprite 0 of these games: a 16 x 16 box, origin at its top left.
+void add_sprite_zero()
 {
-	i.bbox_left = (int32_t)i.x;
-	i.bbox_top = (int32_t)i.y;
-	i.bbox_right = (int32_t)i.x + 15;
-	i.bbox_bottom = (int32_t)i.y + 15;
+	auto s = std::make_unique<CSprite>();
+	s->width = s->height = 16;
+	s->bbox_right = s->bbox_bottom = 15;
+	s->entries = {0};
+	images().sprites.push_back(std::move(s));
 }
 
 class InputPlaybackTest : public ::testing::Test
@@ -48,10 +50,8 @@ protected:
 		clear_error_state();
 		reset_global_variables();
 		object_table().clear();
-		InstanceHooks hooks;
-		hooks.sprite_exists = sprite_zero;
-		hooks.update_bbox = box_of_sixteen;
-		set_instance_hooks(hooks);
+		set_instance_hooks(InstanceHooks{});
+		install_collision();
 	}
 	void TearDown() override
 	{
@@ -60,6 +60,7 @@ protected:
 		set_instance_hooks(InstanceHooks{});
 		object_table().clear();
 		set_running_game(nullptr);
+		clear_images();
 		clear_error_state();
 	}
 
@@ -119,6 +120,7 @@ protected:
 								<< code_error_message();
 							e->code.code = code;
 						}
+		add_sprite_zero();
 	}
 
 	// Runs the game for the frames with the input started as given; before each
