@@ -1,7 +1,8 @@
 // game_check.cpp: runs one end-to-end game test: packs a project with
-// zentrix-pack, plays it with `zentrix --headless --unpaced`, compares the
-// lines the game prints with show_debug_message against expected.txt and,
-// when pixels.txt is present, pixels of the final screenshot.
+// zentrix-pack, plays it with `zentrix --headless --unpaced` (driven by the
+// input of input.txt when the project has one), compares the lines the game
+// prints with show_debug_message against expected.txt and, when pixels.txt is
+// present, pixels of the final screenshot.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 
 #include "common/file_util.h"
 #include "graphics/bitmap.h"
+#include "input/recording.h"
 
 extern char **environ;
 
@@ -173,6 +175,59 @@ bool check_pixels(const std::string &spec, const std::string &png)
 	return ok;
 }
 
+// input.txt: lines "FRAME EVENT FIELDS..." ("#" starts a comment line), the
+// window input that reaches the game before step FRAME (0 is the first step).
+// Events: key_down VK, key_up VK, character CODE, mouse_move X Y (window and
+// screen alike), button_down B, button_up B (1 left, 2 right, 3 middle),
+// wheel TURN. Lines of one frame apply in file order; the recording ends with
+// the last frame named, after which the input stays as it was.
+bool build_recording(const std::string &text, std::vector<uint8_t> &out)
+{
+	constexpr long FRAME_LIMIT = 100000;
+	std::vector<InputFrame> frames;
+	std::vector<std::string> lines = lines_of(text);
+	for (size_t n = 0; n < lines.size(); n++) {
+		const std::string &line = lines[n];
+		size_t first = line.find_first_not_of(" \t");
+		if (first == std::string::npos || line[first] == '#')
+			continue;
+		long frame = -1;
+		char name[32] = {};
+		int32_t f[2] = {};
+		int got = sscanf(line.c_str(), "%ld %31s %d %d", &frame, name, &f[0], &f[1]);
+		std::string event = name;
+		int wanted = event == "mouse_move" ? 4 : 3;
+		if (got != wanted || frame < 0 || frame >= FRAME_LIMIT) {
+			fprintf(stderr, "input.txt:%zu: expected \"FRAME EVENT FIELDS\" with a frame below %ld and %d field%s\n",
+			        n + 1, FRAME_LIMIT, wanted - 2, wanted == 4 ? "s" : "");
+			return false;
+		}
+		if ((size_t)frame >= frames.size())
+			frames.resize((size_t)frame + 1);
+		InputFrame &to = frames[(size_t)frame];
+		if (event == "key_down")
+			to.key_down(f[0]);
+		else if (event == "key_up")
+			to.key_up(f[0]);
+		else if (event == "character")
+			to.character((uint32_t)f[0]);
+		else if (event == "mouse_move")
+			to.mouse_move(f[0], f[1]);
+		else if (event == "button_down")
+			to.button_down(f[0]);
+		else if (event == "button_up")
+			to.button_up(f[0]);
+		else if (event == "wheel")
+			to.wheel(f[0]);
+		else {
+			fprintf(stderr, "input.txt:%zu: unknown event \"%s\"\n", n + 1, name);
+			return false;
+		}
+	}
+	out = encode_recording(frames);
+	return true;
+}
+
 bool parse_args(int argc, char **argv, Args &a)
 {
 	for (int i = 1; i < argc; i++) {
@@ -221,6 +276,19 @@ int main(int argc, char **argv)
 	std::string frames = read_text(a.project + "/frames.txt");
 	play.push_back("--frames");
 	play.push_back(frames.empty() ? "3000" : std::to_string(atoi(frames.c_str())));
+	std::string input = read_text(a.project + "/input.txt");
+	if (!input.empty()) {
+		std::vector<uint8_t> recording;
+		std::string rec = a.work + ".rec", error;
+		if (!build_recording(input, recording))
+			return 1;
+		if (!write_file_atomic(rec, recording.data(), recording.size(), error)) {
+			fprintf(stderr, "%s\n", error.c_str());
+			return 1;
+		}
+		play.push_back("-playback");
+		play.push_back(rec);
+	}
 	std::string pixels = read_text(a.project + "/pixels.txt");
 	remove(shot.c_str());
 	if (!pixels.empty()) {
