@@ -12,6 +12,7 @@
 #include "world/events.h"
 #include "world/instances.h"
 #include "world/object.h"
+#include "world/path.h"
 #include "world/spatial_index.h"
 
 namespace {
@@ -97,7 +98,8 @@ void go_back(CInstance &i)
 }
 
 // Two instances that met: solids put back, both collision events, then solids
-// moved again and put back once more when they still meet.
+// moved again (their paths a step on, then their speeds) and put back once
+// more when they still meet.
 void meet(CInstance &p, CInstance &q)
 {
 	int32_t p_object = p.object_index, q_object = q.object_index;
@@ -108,6 +110,8 @@ void meet(CInstance &p, CInstance &q)
 	perform_own_event(&p, &q, EV_COLLISION, q_object);
 	perform_own_event(&q, &p, EV_COLLISION, p_object);
 	if (p.solid || q.solid) {
+		advance_path(p);
+		advance_path(q);
 		set_instance_position(p, p.x + p.hspeed, p.y + p.vspeed);
 		set_instance_position(q, q.x + q.hspeed, q.y + q.vspeed);
 		if (instances_collide(p, q, true)) {
