@@ -332,6 +332,21 @@ TEST_F(CollisionFixture, ContactOutsideAndBounce)
 	EXPECT_EQ(mover->x, 40);
 	EXPECT_GT(mover->direction, 90);
 	EXPECT_LT(mover->direction, 270);
+
+	// A block that is not solid: only the _all forms see it.
+	make(object(block(8)), 100, 0);
+	set_instance_position(*mover, 104, 0);
+	call("move_outside_solid", {0, -1}, mover);
+	EXPECT_EQ(mover->x, 104);
+	call("move_outside_all", {0, -1}, mover);
+	EXPECT_EQ(mover->x, 108);
+	set_instance_position(*mover, 92, 0);
+	set_instance_hspeed(*mover, 3);
+	set_instance_vspeed(*mover, 0);
+	call("move_bounce", {0}, mover);
+	EXPECT_EQ(mover->hspeed, 3) << "move_bounce bounces off solids only";
+	call("move_bounce_all", {0}, mover);
+	EXPECT_EQ(mover->hspeed, -3);
 }
 
 TEST_F(CollisionFixture, MoveRandomStaysWhenNoPlaceIsFree)

@@ -172,6 +172,9 @@ TEST_F(InputTest, VariableRowsReachBothCopies)
 		return builtin_variables().entry(builtin_variables().find(name))->set(nullptr, 0, v);
 	};
 	EXPECT_EQ(row("keyboard_key").real(), 70);
+	EXPECT_TRUE(write("mouse_lastbutton", Value(2.6)));
+	transfer_raw_input();
+	EXPECT_EQ(row("mouse_lastbutton").real(), 3);
 	EXPECT_EQ(row("keyboard_lastchar").text(), "f");
 	EXPECT_EQ(row("keyboard_string").text(), "f");
 	EXPECT_TRUE(write("keyboard_string", Value("abc")));
@@ -179,6 +182,74 @@ TEST_F(InputTest, VariableRowsReachBothCopies)
 	transfer_raw_input();
 	EXPECT_EQ(row("keyboard_string").text(), "abc");
 	EXPECT_EQ(row("keyboard_lastkey").real(), 12);
+}
+
+// The query functions read the step state: one step of keys, buttons, the
+// wheel, the mouse and a joystick, then each function against its answer.
+TEST_F(InputTest, QueryFunctionsReadTheStep)
+{
+	raw_key_down(16);  // shift, held from an earlier step
+	transfer_raw_input();
+	raw_key_down(65);
+	raw_key_up(16);
+	raw_button_down(3);
+	raw_wheel(-2);
+	raw_mouse_move(30, 40, 15, 20);
+	call_builtin("keyboard_key_press", {Value(90)}); // simulated keys arrive as window input does
+	JoystickState j;
+	j.present = true;
+	j.axis[0] = 0;     // full left
+	j.axis[1] = 65535; // full down
+	j.pov = 270;
+	j.buttons = 0b100; // button 3
+	set_joystick(1, j); // joystick id 2
+	transfer_raw_input();
+	input_state().mouse_x = 7.5f;
+	struct Row
+	{
+		const char *name;
+		std::vector<double> args;
+		double answer;
+	};
+	const Row rows[] = {
+		{"keyboard_check_pressed", {65}, 1},  {"keyboard_check_pressed", {16}, 0},
+		{"keyboard_check_released", {16}, 1}, {"keyboard_check_released", {65}, 0},
+		{"keyboard_check_released", {1}, 1},  {"keyboard_check_released", {0}, 0},
+		{"keyboard_check", {90}, 1},          {"keyboard_check_direct", {65}, 1},
+		{"keyboard_check_direct", {161}, 0},  // right shift answers for shift, now up
+		{"mouse_check_button", {3}, 1},       {"mouse_check_button_pressed", {3}, 1},
+		{"mouse_check_button_pressed", {1}, 0}, {"mouse_check_button_released", {-1}, 0},
+		{"mouse_wheel_up", {}, 0},            {"mouse_wheel_down", {}, 1},
+		{"device_mouse_check_button", {0, 3}, 1}, {"device_mouse_check_button", {1, 3}, 0},
+		{"device_mouse_check_button_pressed", {0, -1}, 1}, {"device_mouse_check_button_released", {0, 0}, 1},
+		{"device_mouse_x", {0}, 7.5},         {"device_mouse_x", {2}, 0},
+		{"device_mouse_raw_x", {0}, 30},      {"device_mouse_raw_y", {0}, 40},
+		{"window_mouse_get_x", {}, 30},       {"window_mouse_get_y", {}, 40},
+		{"joystick_exists", {2}, 1},          {"joystick_exists", {1}, 0},
+		{"joystick_exists", {0}, 0},          {"joystick_exists", {3}, 0},
+		{"joystick_xpos", {2}, -1},           {"joystick_ypos", {2}, 32767.0 / 32768},
+		{"joystick_zpos", {2}, 0},            {"joystick_xpos", {1}, 0},
+		{"joystick_direction", {2}, 97},      {"joystick_direction", {1}, 101},
+		{"joystick_check_button", {2, 3}, 1}, {"joystick_check_button", {2, 1}, 0},
+		{"joystick_check_button", {2, 33}, 0}, {"joystick_check_button", {2, 0}, 0},
+		{"joystick_pov", {2}, 270},           {"joystick_pov", {1}, -1},
+	};
+	for (const Row &r : rows) {
+		register_builtin_families();
+		std::vector<Value> args(r.args.begin(), r.args.end());
+		const BuiltinEntry *e = function_entry(builtin_function_id(r.name));
+		ASSERT_NE(e, nullptr) << r.name;
+		Value out;
+		e->routine(out, nullptr, nullptr, (int)args.size(), args.data());
+		EXPECT_DOUBLE_EQ(out.real(), r.answer) << r.name << " of " << (r.args.empty() ? 0 : r.args[0]);
+	}
+	call_builtin("keyboard_key_release", {Value(90)});
+	transfer_raw_input();
+	EXPECT_EQ(call_builtin("keyboard_check_released", {Value(90)}).real(), 1);
+	call_builtin("keyboard_set_numlock", {Value(0.4)});
+	EXPECT_EQ(call_builtin("keyboard_get_numlock").real(), 0);
+	call_builtin("keyboard_set_numlock", {Value(1)});
+	EXPECT_EQ(call_builtin("keyboard_get_numlock").real(), 1);
 }
 
 TEST(InputKeys, SdlKeysToVirtualKeys)

@@ -8,6 +8,7 @@
 
 #include "code/function_table.h"
 #include "code/variable_names.h"
+#include "run/rooms.h"
 #include "world/instances.h"
 #include "world/motion.h"
 #include "world/object.h"
@@ -199,4 +200,34 @@ TEST(Motion, MotionBuiltins)
 	i.x = 16.5f;
 	snapped->routine(r, &i, nullptr, 2, args);
 	EXPECT_EQ(r.real(), 0);
+}
+
+TEST(Motion, MoveWrapAcrossTheRoomWithAMargin)
+{
+	CRoom room;
+	room.record.width = 100;
+	room.record.height = 50;
+	CRoom *saved = room_state().current;
+	room_state().current = &room;
+	struct Case
+	{
+		float x, y;
+		double hor, vert, margin;
+		float wrapped_x, wrapped_y;
+	};
+	const Case cases[] = {
+		{-5, 10, 1, 1, 0, 95, 10},     {105, 60, 1, 1, 0, 5, 10},
+		{-5, -5, 0, 1, 0, -5, 45},     // vertical only
+		{-5, 10, 0.6, 0.4, 10, -5, 10}, // within the margin
+		{-15, 70, 1, 1, 10, 105, 0},   // past it: over to the other side
+		{100, 50, 1, 1, 0, 100, 50},   // on the edge: stays
+	};
+	for (const Case &c : cases) {
+		CInstance i;
+		i.x = c.x, i.y = c.y;
+		call(i, "move_wrap", {c.hor, c.vert, c.margin});
+		EXPECT_EQ(i.x, c.wrapped_x) << c.x << "," << c.y;
+		EXPECT_EQ(i.y, c.wrapped_y) << c.x << "," << c.y;
+	}
+	room_state().current = saved;
 }
