@@ -6,11 +6,13 @@
 // The density of the room is the same at every N, so linear cost means a
 // constant time per instance and step; the per_instance lines compare that
 // time at N with the time at the smallest N.
-// Options: --tiny (one small room, one step each: shows that it runs).
+// Options: --tiny (one small room, one step each: shows that it runs);
+// --only N (the index alone at N instances, for profiling).
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -132,6 +134,7 @@ double median(std::vector<double> v)
 int main(int argc, char **argv)
 {
 	bool tiny = argc > 1 && !strcmp(argv[1], "--tiny");
+	int only = argc > 2 && !strcmp(argv[1], "--only") ? atoi(argv[2]) : 0;
 	register_builtin_families();
 	clear_images();
 	add_block_sprite(8);
@@ -139,6 +142,12 @@ int main(int argc, char **argv)
 	set_code_runner(bounce);
 	install_collision();
 	std::vector<int> sizes = tiny ? std::vector<int>{200} : std::vector<int>{1000, 5000, 20000};
+	if (only > 0) {
+		double ms = time_steps(only, std::max(20, 1000000 / only), true);
+		printf("bench world/only_%d: ours %.1f steps/s, %.3f us/instance-step\n", only, 1000 / ms, ms * 1000 / only);
+		set_code_runner(nullptr);
+		return 0;
+	}
 	int rounds = tiny ? 1 : 3;
 	double first_per_instance = 0;
 	for (int n : sizes) {

@@ -44,20 +44,37 @@ BoxArea box_area(CInstance &i)
 
 BoxArea point_area(float x, float y)
 {
-	auto cell = [](float v) { return (int64_t)std::clamp(std::floor((double)v), -4e18, 4e18); };
+	// A coordinate that is not a number meets nothing: any pixel will do.
+	auto cell = [](float v) { return std::isnan(v) ? 0 : (int64_t)std::clamp(std::floor((double)v), -4e18, 4e18); };
 	return {cell(x), cell(y), cell(x), cell(y)};
 }
 
-// The index's candidates for the area that pass `keep`, sorted by `key`.
-template <typename Keep, typename Key>
-std::vector<CInstance *> nearby(const BoxArea &area, Keep keep, Key key)
+// The index's candidates for an area, gathered into one buffer that is kept
+// between calls: whoever fills it is done with it before any event runs.
+std::vector<CInstance *> &candidates_of(const BoxArea &area)
 {
-	std::vector<CInstance *> found, kept;
+	static std::vector<CInstance *> found;
+	found.clear();
 	spatial_index().candidates(area, found);
-	for (CInstance *i : found)
+	return found;
+}
+
+// The index's candidates for the area that pass `keep`, sorted by `key`, in `kept`.
+template <typename Keep, typename Key>
+void nearby(const BoxArea &area, Keep keep, Key key, std::vector<CInstance *> &kept)
+{
+	kept.clear();
+	for (CInstance *i : candidates_of(area))
 		if (keep(*i))
 			kept.push_back(i);
 	std::sort(kept.begin(), kept.end(), [&](CInstance *a, CInstance *b) { return key(*a) < key(*b); });
+}
+
+template <typename Keep, typename Key>
+std::vector<CInstance *> nearby(const BoxArea &area, Keep keep, Key key)
+{
+	std::vector<CInstance *> kept;
+	nearby(area, keep, key, kept);
 	return kept;
 }
 
@@ -74,8 +91,7 @@ bool anything_meets(RoomInstances *room, CInstance &self, bool solid_only)
 				return true;
 		return false;
 	}
-	std::vector<CInstance *> found;
-	spatial_index().candidates(box_area(self), found);
+	std::vector<CInstance *> &found = candidates_of(box_area(self));
 	return std::any_of(found.begin(), found.end(), [&](CInstance *i) { return meets(*i); });
 }
 
@@ -125,20 +141,20 @@ bool in_pass(const CInstance &i, uint64_t pass) { return selectable(i) && takes_
 
 // p against the instances of object j in j's list order, found through the
 // index; gathered again whenever an event or a put-back changed a shape.
-void meet_nearby(RoomInstances &room, CInstance &p, int32_t j, uint64_t pass)
+// `list` is the pass's buffer, reused from one instance to the next.
+void meet_nearby(RoomInstances &room, CInstance &p, int32_t j, uint64_t pass, std::vector<CInstance *> &list)
 {
 	uint64_t last = 0;
-	std::vector<CInstance *> list;
 	size_t at = 0;
 	uint64_t geometry = 0, lists = 0;
 	bool stale = true;
 	while (!p.marked) {
 		if (stale) {
 			spatial_index().sync(&room);
-			list = nearby(
+			nearby(
 			    box_area(p),
 			    [&](CInstance &q) { return &q != &p && q.object_index == j && in_pass(q, pass) && q.join_serial > last; },
-			    [](CInstance &q) { return q.join_serial; });
+			    [](CInstance &q) { return q.join_serial; }, list);
 			at = 0;
 			geometry = spatial_index().geometry_version();
 			lists = instance_list_version();
@@ -261,6 +277,7 @@ void collision_pass(RoomInstances &room)
 	install_collision();
 	uint64_t pass = begin_dispatch_pass();
 	std::vector<std::pair<int32_t, int32_t>> pairs = object_table().collision_pairs();
+	std::vector<CInstance *> nearby_list;
 	for (auto [i, j] : pairs) {
 		CObject *oi = object_table().find(i), *oj = object_table().find(j);
 		if (!oi || !oj)
@@ -272,7 +289,7 @@ void collision_pass(RoomInstances &room)
 			if (!in_pass(*p, pass))
 				continue;
 			if (use_index) {
-				meet_nearby(room, *p, j, pass);
+				meet_nearby(room, *p, j, pass, nearby_list);
 				continue;
 			}
 			for (CInstance *q : qs)

@@ -51,7 +51,12 @@ bool arg_bool(int argc, const Value *args, int i) { return arg_real(argc, args, 
 
 void put_id(Value &result, const CInstance *i) { result.set_real(i ? i->id : NOONE); }
 
-int64_t floor_cell(float v) { return (int64_t)std::clamp(std::floor((double)v), -4e18, 4e18); }
+// The pixel of a coordinate for the index; a coordinate that is not a number
+// meets nothing, so any pixel will do.
+int64_t floor_cell(float v)
+{
+	return std::isnan(v) ? 0 : (int64_t)std::clamp(std::floor((double)v), -4e18, 4e18);
+}
 
 BoxArea shape_area(float x1, float y1, float x2, float y2)
 {

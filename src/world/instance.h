@@ -66,6 +66,8 @@ public:
 
 	// Links of the room list the instance is in.
 	CInstance *next = nullptr, *prev = nullptr;
+	// Its entry in the spatial index, checked against the index before use.
+	int32_t index_slot = -1;
 };
 
 // The instance lists of the world, as variable access and `with` see them.

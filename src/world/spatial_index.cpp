@@ -2,7 +2,11 @@
 // the boxes' mean size; the grid covers the boxes as they were at the build,
 // and boxes that later leave it are filed in its edge cells. Boxes spanning
 // too many cells, and those of instances without a shape, stay out of the
-// cells: the first are always candidates, the second never collide.
+// cells: the first are always candidates, the second never collide. A cell
+// keeps each box beside its entry's slot, so a query reads the cells it covers
+// and nothing else for the boxes it misses. Every change of a box reaches the
+// index through note_shape_change (the instances' shape hook); a change of a
+// sprite's own box or origin must invalidate the index.
 #include "world/spatial_index.h"
 
 #include <algorithm>
@@ -52,7 +56,15 @@ void SpatialIndex::note_shape_change(CInstance &instance)
 		m_moved.clear();
 		return;
 	}
-	m_moved.push_back(&instance);
+	int32_t slot = slot_of(instance);
+	if (slot >= 0)
+		m_moved.push_back(slot);
+}
+
+int32_t SpatialIndex::slot_of(const CInstance &instance) const
+{
+	int32_t slot = instance.index_slot;
+	return slot >= 0 && (size_t)slot < m_entries.size() && m_entries[(size_t)slot].instance == &instance ? slot : -1;
 }
 
 void SpatialIndex::cell_range(const BoxArea &a, int32_t &x0, int32_t &y0, int32_t &x1, int32_t &y1) const
@@ -81,27 +93,32 @@ void SpatialIndex::file(int32_t slot)
 		return;
 	}
 	cell_range(a, e.x0, e.y0, e.x1, e.y1);
+	CellItem item{slot, i.bbox_left, i.bbox_top, i.bbox_right, i.bbox_bottom};
 	for (int32_t y = e.y0; y <= e.y1; y++)
 		for (int32_t x = e.x0; x <= e.x1; x++)
-			m_cells[(size_t)y * m_cols + x].push_back(slot);
+			m_cells[(size_t)y * m_cols + x].push_back(item);
 }
 
 void SpatialIndex::unfile(int32_t slot)
 {
-	auto drop = [slot](std::vector<int32_t> &list) {
-		auto it = std::find(list.begin(), list.end(), slot);
-		if (it != list.end()) {
-			*it = list.back();
-			list.pop_back();
-		}
-	};
 	Entry &e = m_entries[slot];
-	if (e.big)
-		drop(m_big);
+	if (e.big) {
+		auto it = std::find(m_big.begin(), m_big.end(), slot);
+		if (it != m_big.end()) {
+			*it = m_big.back();
+			m_big.pop_back();
+		}
+	}
 	if (e.x0 >= 0)
 		for (int32_t y = e.y0; y <= e.y1; y++)
-			for (int32_t x = e.x0; x <= e.x1; x++)
-				drop(m_cells[(size_t)y * m_cols + x]);
+			for (int32_t x = e.x0; x <= e.x1; x++) {
+				std::vector<CellItem> &cell = m_cells[(size_t)y * m_cols + x];
+				auto it = std::find_if(cell.begin(), cell.end(), [slot](const CellItem &c) { return c.slot == slot; });
+				if (it != cell.end()) {
+					*it = cell.back();
+					cell.pop_back();
+				}
+			}
 	e.x0 = -1;
 	e.big = false;
 }
@@ -113,7 +130,6 @@ void SpatialIndex::rebuild(RoomInstances *room)
 	m_moved.clear();
 	m_entries.clear();
 	m_big.clear();
-	m_slots.clear();
 	int64_t left = 0, top = 0, right = 0, bottom = 0, extent = 0, shaped = 0;
 	for (CInstance *i = room->active.head; i; i = i->next) {
 		uint32_t rank = (uint32_t)m_entries.size();
@@ -128,11 +144,11 @@ void SpatialIndex::rebuild(RoomInstances *room)
 		extent += std::max(a.right - a.left, a.bottom - a.top) + 1;
 		shaped++;
 	}
-	// Cells about twice the mean box, grown until the grid has at most about
+	// Cells about four times the mean box, grown until the grid has at most about
 	// four cells per instance.
 	m_cell = 8;
 	if (shaped)
-		while (m_cell < 2 * extent / shaped && m_cell < ((int64_t)1 << 40))
+		while (m_cell < 4 * extent / shaped && m_cell < ((int64_t)1 << 40))
 			m_cell *= 2;
 	int64_t limit = 4 * shaped + 64;
 	auto count = [&](int64_t span) { return floor_div(span, m_cell) + 1; };
@@ -144,10 +160,9 @@ void SpatialIndex::rebuild(RoomInstances *room)
 	m_rows = (int32_t)count(bottom - top);
 	m_cells.assign((size_t)m_cols * m_rows, {});
 	for (int32_t slot = 0; slot < (int32_t)m_entries.size(); slot++) {
+		m_entries[slot].instance->index_slot = slot;
 		file(slot);
-		m_slots.push_back({m_entries[slot].instance, slot});
 	}
-	std::sort(m_slots.begin(), m_slots.end());
 }
 
 void SpatialIndex::sync(RoomInstances *room)
@@ -160,22 +175,25 @@ void SpatialIndex::sync(RoomInstances *room)
 		rebuild(room);
 		return;
 	}
-	for (CInstance *moved : m_moved) {
-		auto it = std::lower_bound(m_slots.begin(), m_slots.end(), std::make_pair(moved, (int32_t)-1));
-		if (it == m_slots.end() || it->first != moved)
-			continue;
-		int32_t slot = it->second;
+	for (int32_t slot : m_moved) {
 		Entry &e = m_entries[slot];
-		BoxArea a = box_of(*e.instance);
+		CInstance &i = *e.instance;
+		BoxArea a = box_of(i);
 		int32_t x0 = -1, y0 = 0, x1 = 0, y1 = 0;
-		bool small = has_shape(*e.instance) && a.right - a.left < BIG_SPAN * m_cell &&
-		             a.bottom - a.top < BIG_SPAN * m_cell;
+		bool small = has_shape(i) && a.right - a.left < BIG_SPAN * m_cell && a.bottom - a.top < BIG_SPAN * m_cell;
 		if (small)
 			cell_range(a, x0, y0, x1, y1);
-		if (small && !e.big && e.x0 == x0 && e.y0 == y0 && e.x1 == x1 && e.y1 == y1)
+		if (!small || e.big || e.x0 != x0 || e.y0 != y0 || e.x1 != x1 || e.y1 != y1) {
+			unfile(slot);
+			file(slot);
 			continue;
-		unfile(slot);
-		file(slot);
+		}
+		// Still in the same cells: the copies of the box are brought up to date.
+		for (int32_t y = y0; y <= y1; y++)
+			for (int32_t x = x0; x <= x1; x++)
+				for (CellItem &c : m_cells[(size_t)y * m_cols + x])
+					if (c.slot == slot)
+						c = {slot, i.bbox_left, i.bbox_top, i.bbox_right, i.bbox_bottom};
 	}
 	m_moved.clear();
 }
@@ -202,13 +220,13 @@ void SpatialIndex::candidates(const BoxArea &area, std::vector<CInstance *> &out
 	cell_range(area, x0, y0, x1, y1);
 	for (int32_t y = y0; y <= y1; y++)
 		for (int32_t x = x0; x <= x1; x++)
-			for (int32_t slot : m_cells[(size_t)y * m_cols + x])
-				take(slot);
+			for (const CellItem &c : m_cells[(size_t)y * m_cols + x])
+				if (c.left <= area.right && c.right >= area.left && c.top <= area.bottom && c.bottom >= area.top)
+					take(c.slot);
 }
 
 uint32_t SpatialIndex::rank(const CInstance &instance) const
 {
-	auto it = std::lower_bound(m_slots.begin(), m_slots.end(),
-	                           std::make_pair(const_cast<CInstance *>(&instance), (int32_t)-1));
-	return it != m_slots.end() && it->first == &instance ? m_entries[it->second].rank : UINT32_MAX;
+	int32_t slot = slot_of(instance);
+	return slot >= 0 ? m_entries[(size_t)slot].rank : UINT32_MAX;
 }

@@ -272,24 +272,36 @@ TEST_F(CollisionFixture, IndexAgreesWithAPlainWalk)
 			ASSERT_EQ(call("instance_place", {x1, y1, which}, self).real(), expected);
 			ASSERT_EQ(place_free(*self, x1, y1), free);
 		}
-		// Changes between rounds: moves, turns, sprite changes, removals and new instances.
+		// Changes between rounds: moves, turns and sprite changes; every other round
+		// also removals and new instances, which rebuild the index, while the
+		// rounds between bring it up to date instance by instance, small moves
+		// within a cell included.
+		bool rebuild = round % 2 == 0;
 		for (int k = 0; k < 120; k++) {
 			CInstance *i = all[rng() % all.size()];
-			set_instance_position(*i, i->x + uniform(-80, 80), i->y + uniform(-80, 80));
+			float reach = !rebuild && k % 2 ? 3 : 80;
+			set_instance_position(*i, i->x + uniform(-reach, reach), i->y + uniform(-reach, reach));
 			if (k % 5 == 0)
 				set_instance_sprite(*i, i->sprite_index >= 0 ? -1 : 0);
 			if (k % 7 == 0) {
 				i->image_angle += 45;
 				mark_bbox_dirty(*i);
 			}
-			if (k % 11 == 0)
+			if (rebuild && k % 11 == 0)
 				i->marked = true;
 		}
-		remove_marked(*room);
-		for (int k = 0; k < 30; k++)
-			spawn();
+		if (rebuild) {
+			remove_marked(*room);
+			for (int k = 0; k < 30; k++)
+				spawn();
+		}
 	}
 	EXPECT_GT(spatial_index().size(), 24u) << "the index, not the plain walk, answered";
+	// Coordinates that are not numbers meet nothing.
+	double nan = std::nan("");
+	EXPECT_EQ(call("collision_point", {nan, 5, -3, 1, 0}).real(), -4);
+	EXPECT_EQ(call("collision_rectangle", {0, nan, 700, 700, -3, 0, 0}).real(), -4);
+	EXPECT_EQ(call("instance_position", {nan, nan, -3}).real(), -4);
 }
 
 TEST_F(CollisionFixture, ContactOutsideAndBounce)
