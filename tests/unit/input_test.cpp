@@ -14,6 +14,7 @@
 #include "input/virtual_buttons.h"
 #include "input/input.h"
 #include "platform/input.h"
+#include "test_util.h"
 
 namespace {
 
@@ -250,6 +251,25 @@ TEST_F(InputTest, QueryFunctionsReadTheStep)
 	EXPECT_EQ(call_builtin("keyboard_get_numlock").real(), 0);
 	call_builtin("keyboard_set_numlock", {Value(1)});
 	EXPECT_EQ(call_builtin("keyboard_get_numlock").real(), 1);
+}
+
+TEST_F(InputTest, IoHandleTakesWaitingInputAtOnceExceptInAPlayedBackRun)
+{
+	raw_key_down(65);
+	call_builtin("io_handle");
+	EXPECT_TRUE(step().key_down[65]);
+	// A played-back run takes input only at the step, so that it repeats.
+	TempDir dir;
+	dir.write("run.rec", encode_recording({InputFrame()}));
+	InputStart start;
+	start.playback = true;
+	start.file = dir.file("run.rec");
+	std::string error;
+	ASSERT_TRUE(start_input(start, error)) << error;
+	raw_key_down(66);
+	call_builtin("io_handle");
+	EXPECT_FALSE(step().key_down[66]);
+	stop_input();
 }
 
 TEST(InputKeys, SdlKeysToVirtualKeys)
