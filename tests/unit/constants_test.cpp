@@ -106,6 +106,8 @@ TEST(Constants, BadNamesAndValuesFailTheStep)
 		{{"ok", "1 +"}, "Value for constant ok  is not valid."},
 		{{"ok", "no_such_name"}, "Value for constant ok  is not valid."},
 	};
+	// The plain evaluator: a game's preparation may have left its own in place.
+	set_constant_evaluator(nullptr);
 	for (const Case &c : cases) {
 		ConsoleCapture console;
 		EXPECT_FALSE(prepare_user_constants(game_with({c.constant}))) << c.message;
