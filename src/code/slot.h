@@ -43,8 +43,17 @@ struct Slot
 		bool b;    // SLOT_BOOL
 	};
 	char *s;       // SLOT_STRING, or the text of a string SLOT_VALUE: malloc'ed, null = ""
-	uint32_t kind; // SLOT_VALUE: the Value's kind (VALUE_REAL, VALUE_STRING, or malformed)
-	uint8_t type;  // SlotType
+	union
+	{
+		struct
+		{
+			uint32_t kind; // SLOT_VALUE: the Value's kind (VALUE_REAL, VALUE_STRING, or malformed)
+			uint8_t type;  // SlotType
+		};
+		// Both at once: the machine writes them with one store, so that a
+		// later read of both is not held up by two partial stores.
+		uint64_t tag;
+	};
 };
 
 // The longest text that string repetition and concatenation make (1 GiB); a

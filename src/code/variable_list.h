@@ -60,7 +60,9 @@ public:
 	// last time; `hint` receives its position when found.
 	CVariable *find_hinted(int32_t id, uint32_t &hint)
 	{
-		if (hint < m_vars.size() && m_vars[hint].id == id)
+		// The bound in bytes: the element count would cost a division.
+		size_t bytes = (size_t)((const char *)(m_vars.data() + m_vars.size()) - (const char *)m_vars.data());
+		if ((size_t)hint * sizeof(CVariable) < bytes && m_vars[hint].id == id)
 			return &m_vars[hint];
 		CVariable *v = find(id);
 		if (v)

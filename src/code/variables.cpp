@@ -9,6 +9,8 @@
 #include "common/binary_stream.h"
 #include "world/instance.h"
 
+const std::vector<uint8_t> *g_global_declarations = nullptr;
+
 namespace {
 
 constexpr size_t FLAGS_AT_START = 10000;
@@ -22,7 +24,11 @@ struct GlobalState
 
 GlobalState &globals()
 {
-	static GlobalState *state = new GlobalState();
+	static GlobalState *state = [] {
+		auto *made = new GlobalState();
+		g_global_declarations = &made->flags;
+		return made;
+	}();
 	return *state;
 }
 
@@ -207,15 +213,6 @@ void declare_global(int32_t id)
 	}
 	g.flags[index] = 1;
 	g.store.declare(id);
-}
-
-bool is_declared_global(int32_t id)
-{
-	if (id < USER_VARIABLE_BASE)
-		return false;
-	const std::vector<uint8_t> &flags = globals().flags;
-	size_t index = (size_t)(id - USER_VARIABLE_BASE);
-	return index < flags.size() && flags[index] != 0;
 }
 
 const std::vector<uint8_t> &global_declaration_flags()

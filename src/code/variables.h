@@ -49,7 +49,17 @@ CVariableList &global_variables();
 bool global_get(int32_t id, int32_t index, Value &out);
 bool global_set(int32_t id, int32_t index, const Value &value);
 void declare_global(int32_t id);
-bool is_declared_global(int32_t id);
+// The declaration flags, set once the global store exists (null before: then
+// nothing is declared). Read inline by the machine on every plain access.
+extern const std::vector<uint8_t> *g_global_declarations;
+inline bool is_declared_global(int32_t id)
+{
+	const std::vector<uint8_t> *flags = g_global_declarations;
+	if (id < USER_VARIABLE_BASE || !flags)
+		return false;
+	size_t index = (size_t)(id - USER_VARIABLE_BASE);
+	return index < flags->size() && (*flags)[index] != 0;
+}
 // The flags as they stand (10000 entries at game start, grown by 1000).
 const std::vector<uint8_t> &global_declaration_flags();
 // A new game: an empty global store and 10000 clear flags.

@@ -3,7 +3,7 @@
 // returns, and the unwinding of frames after an error.
 #include "code/arguments.h"
 #include "code/variables.h"
-#include "code/vm/machine_state.h"
+#include "code/vm/machine_access.h"
 #include "common/console.h"
 
 std::string vm_function_name(int32_t id)
@@ -109,6 +109,7 @@ const Instr *vm_call_script(Machine &m, const Instr *in, int32_t index, int argc
 	m.instrs = entry;
 	m.locals = locals ? &enter_locals() : nullptr;
 	m.depth++;
+	vm_set_stores(m);
 	return entry;
 }
 
@@ -118,20 +119,25 @@ const Instr *vm_return(Machine &m, Slot *result)
 {
 	CallFrame &f = m.rs->frames[m.depth - 1];
 	// The result as a Value slot: one already is; others pass through a Value.
-	// Field by field: the slot was just written so, and a whole-slot copy
-	// would wait for those writes to reach memory.
-	Slot out;
+	// Kept in registers and written to the caller's slot at the end: a slot
+	// built in memory field by field and then copied whole would wait for
+	// those writes to reach memory.
+	int64_t bits;
+	char *text;
+	uint32_t kind;
 	if (result && result->type == SLOT_VALUE && (result->kind == VALUE_REAL || result->kind == VALUE_STRING)) {
-		out.l = result->l;
-		out.s = result->s;
-		out.kind = result->kind;
-		out.type = SLOT_VALUE;
+		bits = result->l;
+		text = result->s;
+		kind = result->kind;
 		result->s = nullptr;
 	} else {
 		Value value;
 		if (result)
 			slot_to_value(*result, value);
-		out = slot_value_take(value);
+		Slot taken = slot_value_take(value);
+		bits = taken.l;
+		text = taken.s;
+		kind = taken.kind;
 	}
 	free_slots(m.base, m.sp);
 	if (m.withs > m.with_base)
@@ -154,7 +160,11 @@ const Instr *vm_return(Machine &m, Slot *result)
 	m.with_base = f.with_base;
 	m.limit += VM_FRAME_UNITS;
 	m.sp = f.result_at;
-	*m.sp++ = out;
+	Slot &out = *m.sp++;
+	out.l = bits;
+	out.s = text;
+	set_tag(out, SLOT_VALUE, kind);
+	vm_set_stores(m);
 	return f.return_ip;
 }
 

@@ -12,10 +12,9 @@ void CCode::set_owned_bytecode(std::vector<uint8_t> bytes)
 	m_program.reset();
 }
 
-const Program &CCode::program()
+const Program &CCode::decode()
 {
-	if (!m_program)
-		m_program = std::make_unique<Program>(decode_program(buffer.words, buffer.length, strings.get()));
+	m_program = std::make_unique<Program>(decode_program(buffer.words, buffer.length, strings.get()));
 	return *m_program;
 }
 

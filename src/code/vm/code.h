@@ -64,7 +64,7 @@ public:
 
 	// The decoded program, decoded on first use (after the load has bound every
 	// variable and function id in the bytecode).
-	const Program &program();
+	const Program &program() { return m_program ? *m_program : decode(); }
 	// Drops the decoded form, so that the next run decodes the bytes again.
 	void forget_program() { m_program.reset(); }
 
@@ -74,6 +74,8 @@ public:
 	int source_line(uint32_t pc, std::string *text = nullptr) const;
 
 private:
+	const Program &decode();
+
 	std::vector<uint8_t> m_owned;
 	std::unique_ptr<Program> m_program;
 };

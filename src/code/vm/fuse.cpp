@@ -1,8 +1,9 @@
 // fuse.cpp: finds the common short sequences of decoded instructions (a loop
 // test, `x = a + b`, an array element with a computed index) and marks their
-// first instruction with a combined handler. The machine runs the sequence at
-// once when its operands are plain reals and present variables, and otherwise
-// runs the first instruction alone, so the effect is always the sequence's.
+// first instruction with a combined handler; a jump to a loop's test takes
+// the test along. The machine runs the sequence at once when its operands are
+// plain reals and present variables, and otherwise runs the first instruction
+// alone, so the effect is always the sequence's.
 #include "code/vm/program.h"
 
 namespace {
@@ -57,4 +58,10 @@ void fuse_program(Program &program)
 	std::vector<Instr> &code = program.code;
 	for (size_t i = 0; i < code.size(); i++)
 		code[i].handler = combined(&code[i], code.size() - i);
+	// A jump back to a loop's test runs the test itself, saving a dispatch
+	// on every round.
+	for (Instr &in : code)
+		if (in.base == OP_B && in.field >= 0 && (size_t)in.field < code.size() &&
+		    code[(size_t)in.field].handler == OP_F_CMP_BRANCH)
+			in.handler = OP_F_JUMP_CMP;
 }

@@ -45,6 +45,7 @@ enum OpHandler : uint8_t
 	OP_F_ARITH_STORE,  // add, sub or mul, pop into a variable
 	OP_F_PUSH_ELEMENT, // push an index, conv to int, push an array element
 	OP_F_POP_ELEMENT,  // push an index, conv to int, pop into an array element
+	OP_F_JUMP_CMP,     // b to a compare and branch: the loop's test run at once
 	OP_HANDLER_COUNT,
 };
 

@@ -10,7 +10,7 @@
 #include "code/errors.h"
 #include "code/variable_names.h"
 #include "code/variables.h"
-#include "code/vm/machine_state.h"
+#include "code/vm/machine_access.h"
 #include "common/console.h"
 
 namespace {
@@ -27,12 +27,6 @@ RunPool &pool()
 {
 	static RunPool p;
 	return p;
-}
-
-VMHooks &hooks_storage()
-{
-	static VMHooks h;
-	return h;
 }
 
 void trace_instruction(Machine &m, const Instr *in)
@@ -121,14 +115,10 @@ bool vm_fail(Machine &m, const std::string &message)
 	return false;
 }
 
-void set_vm_hooks(const VMHooks &hooks) { hooks_storage() = hooks; }
-const VMHooks &vm_hooks() { return hooks_storage(); }
+VMHooks g_vm_hooks;
+VMSettings g_vm_settings;
 
-VMSettings &vm_settings()
-{
-	static VMSettings s;
-	return s;
-}
+void set_vm_hooks(const VMHooks &hooks) { g_vm_hooks = hooks; }
 
 void configure_vm(const Settings &settings)
 {
@@ -173,6 +163,7 @@ bool vm_run(CCode &code, CInstance *self, CInstance *other, Value *result)
 	p.depth++;
 	int saved_count = script_arguments().count;
 	m.locals = &enter_locals();
+	vm_init_stores(m);
 	m.instrs = vm_program_of(m, code);
 	bool ok = m.instrs && vm_run_loop(m);
 	if (ok) {

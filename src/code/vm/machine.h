@@ -41,7 +41,8 @@ struct VMHooks
 };
 
 void set_vm_hooks(const VMHooks &hooks);
-const VMHooks &vm_hooks();
+extern VMHooks g_vm_hooks; // read inline on every call; set through set_vm_hooks
+inline const VMHooks &vm_hooks() { return g_vm_hooks; }
 
 struct VMSettings
 {
@@ -53,7 +54,8 @@ struct VMSettings
 	int64_t instruction_budget = -1;
 };
 
-VMSettings &vm_settings();
+extern VMSettings g_vm_settings;
+inline VMSettings &vm_settings() { return g_vm_settings; }
 // Takes -trace and -bp from the start-up settings, and lets script_execute run
 // scripts on the machine.
 void configure_vm(const Settings &settings);

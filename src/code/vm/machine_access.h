@@ -16,31 +16,38 @@
 // instead of stalling on two partial stores.
 inline void set_tag(Slot &s, uint8_t type, uint32_t kind)
 {
-	static_assert(offsetof(Slot, type) == offsetof(Slot, kind) + 4 && sizeof(Slot) >= offsetof(Slot, kind) + 8);
-	uint64_t tag = (uint64_t)kind | ((uint64_t)type << 32);
-	memcpy(reinterpret_cast<char *>(&s) + offsetof(Slot, kind), &tag, sizeof tag);
+	static_assert(offsetof(Slot, type) == offsetof(Slot, kind) + 4 && offsetof(Slot, tag) == offsetof(Slot, kind));
+	s.tag = (uint64_t)kind | ((uint64_t)type << 32); // little-endian: type in the fifth byte
+}
+
+// Refreshes the stores of the fast operands after self, other or the locals
+// changed.
+inline void vm_set_stores(Machine &m)
+{
+	CVariableList *self = m.self ? &m.self->variables : nullptr;
+	m.stores[VAR_FAST_SELF] = self;
+	m.stores[VAR_FAST_OTHER] = m.other ? &m.other->variables : nullptr;
+	m.stores[VAR_FAST_UNSPECIFIED] = self;
+	m.stores[VAR_FAST_LOCAL] = m.locals;
+}
+
+// All the stores, at the start of a run.
+inline void vm_init_stores(Machine &m)
+{
+	static_assert(VAR_FAST_ARGUMENT < 8);
+	m.stores[VAR_FAST_NONE] = nullptr;
+	m.stores[VAR_FAST_GLOBAL] = &global_variables();
+	m.stores[VAR_FAST_ARGUMENT] = nullptr;
+	vm_set_stores(m);
 }
 
 // The store a plain user-variable operand reaches directly, or null when the
 // general access must decide (array index, built-in row, other instances).
 inline CVariableList *fast_store(Machine &m, const Instr *in)
 {
-	switch (in->fast) {
-	case VAR_FAST_LOCAL:
-		return m.locals;
-	case VAR_FAST_SELF:
-		return m.self ? &m.self->variables : nullptr;
-	case VAR_FAST_OTHER:
-		return m.other ? &m.other->variables : nullptr;
-	case VAR_FAST_GLOBAL:
-		return &global_variables();
-	case VAR_FAST_UNSPECIFIED:
-		if (is_declared_global(in->var.id))
-			return &global_variables();
-		return m.self ? &m.self->variables : nullptr;
-	default:
-		return nullptr;
-	}
+	if (in->fast == VAR_FAST_UNSPECIFIED && is_declared_global(in->var.id))
+		return m.stores[VAR_FAST_GLOBAL];
+	return m.stores[in->fast];
 }
 
 // The present variable of a fast operand, or null.

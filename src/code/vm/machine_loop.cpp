@@ -19,6 +19,7 @@ bool vm_run_loop(Machine &m)
 		&&L_F_ARITH_STORE,
 		&&L_F_PUSH_ELEMENT,
 		&&L_F_POP_ELEMENT,
+		&&L_F_JUMP_CMP,
 	};
 	const VMSettings &settings = vm_settings();
 	const bool slow = vm_counting_instructions() || settings.trace_instructions || !settings.breakpoints.empty();
@@ -183,11 +184,13 @@ L_PUSHENV:
 	ip = vm_pushenv(m, in);
 	if (!ip)
 		return false;
+	vm_set_stores(m);
 	DISPATCH();
 L_POPENV:
 	ip = vm_popenv(m, in);
 	if (!ip)
 		return false;
+	vm_set_stores(m);
 	DISPATCH();
 L_PUSH:
 	ROOM(1);
@@ -239,6 +242,16 @@ L_F_CMP_BRANCH: {
 		UNFUSED();
 	const Instr *branch = in + 3;
 	ip = compare_doubles(in[2].base, a, b) == (branch->base == OP_BT) ? m.instrs + branch->field : in + 4;
+	DISPATCH();
+}
+L_F_JUMP_CMP: {
+	const Instr *test = m.instrs + in->field;
+	double a, b;
+	bool value = false;
+	if (test == in || m.sp + 2 > m.limit || !simple_real(m, test, a, value) || !simple_real(m, test + 1, b, value))
+		UNFUSED();
+	const Instr *branch = test + 3;
+	ip = compare_doubles(test[2].base, a, b) == (branch->base == OP_BT) ? m.instrs + branch->field : test + 4;
 	DISPATCH();
 }
 L_F_ARITH_PUSH: {

@@ -80,6 +80,10 @@ struct Machine
 	int withs;     // open with frames
 	int with_base; // first with frame of the running piece
 	const Instr *current; // the instruction being executed
+	// The store each VarFast kind reaches (self's, other's, the global one,
+	// the locals), kept by vm_set_stores whenever self, other or the locals
+	// change; null where there is none.
+	CVariableList *stores[8];
 };
 
 // Moves a slot into a Value: numbers become reals, strings string values.
