@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "code/compiler/code_compile.h"
+#include "code/constants.h"
 #include "code/errors.h"
 #include "code/function_table.h"
 #include "code/script_table.h"
@@ -50,6 +51,7 @@ protected:
 		set_instance_hooks(InstanceHooks{});
 		object_table().clear();
 		script_table().clear();
+		prepare_user_constants(GameData()); // the game's constants and resource names go
 		set_running_game(nullptr);
 		clear_error_state();
 	}

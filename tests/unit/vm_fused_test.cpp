@@ -77,6 +77,11 @@ TEST_F(Fused, SameResultsAsOneByOne)
 		 "47"},
 		{"push.d 1\npush.d 2\nconv.d.i\npop.v.d self.arr[]\npush.d 9\nconv.d.i\npush.v self.arr[]", "ERROR"},
 		{"push.s \"s\"\npush.d 1\nconv.d.i\npop.v.s local.arr[]\npush.d 1\nconv.d.i\npush.v local.arr[]", "\"s\""},
+		// A jump back to the loop's test steps aside when the test's operand
+		// is no longer a real: the test then fails as it does one by one.
+		{"push.d 0\npop.v.d local.i\ntop:\npush.v local.i\npush.d 3\nslt.d.v\nbf end\n"
+		 "push.s \"x\"\npop.v.s local.i\nb top\nend:\npush.v local.i",
+		 "ERROR"},
 		// Arguments read and written through their rows' fast way.
 		{"push.d 4\npop.v.d self.argument3\npush.v self.argument3\npush.d 1\nadd.d.v\npop.v.v self.argument3\n"
 		 "push.v self.argument3",

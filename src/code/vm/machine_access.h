@@ -77,13 +77,13 @@ inline Value *fast_target(Machine &m, const Instr *in)
 }
 
 // A present variable read whole, as the store's own get does it.
-inline bool push_variable_fast(Machine &m, const Instr *in)
+inline bool push_variable_fast(Machine &m, const Instr *in, Slot *&sp)
 {
 	const Value *v = fast_value(m, in);
 	if (!v)
 		return false;
 	set_variable_index_out_of_range(false);
-	Slot &top = *m.sp++;
+	Slot &top = *sp++;
 	if (v->is_real()) {
 		top.l = 0;
 		top.d = v->real();
@@ -96,26 +96,29 @@ inline bool push_variable_fast(Machine &m, const Instr *in)
 }
 
 // A present variable written whole, taking the popped slot over.
-inline bool pop_variable_fast(Machine &m, const Instr *in)
+inline bool pop_variable_fast(Machine &m, const Instr *in, Slot *&sp, Slot *base)
 {
-	if (in->t1 != TYPE_VARIABLE || m.sp <= m.base || m.sp[-1].type == SLOT_FLOAT)
+	if (in->t1 != TYPE_VARIABLE || sp <= base || sp[-1].type == SLOT_FLOAT)
 		return false;
 	Value *v = fast_target(m, in);
-	if (!v || !slot_store(m.sp[-1], *v))
+	if (!v || !slot_store(sp[-1], *v))
 		return false;
 	set_variable_index_out_of_range(false);
-	m.sp--;
+	sp--;
 	return true;
 }
 
 // The truth of a branch condition: a bool slot, or any slot converted to one.
-inline bool pop_truth(Machine &m, bool &truth)
+inline bool pop_truth(Machine &m, const Instr *in, Slot *&sp, bool &truth)
 {
-	Slot &s = *--m.sp;
+	Slot &s = *--sp;
 	if (s.type != SLOT_BOOL) {
 		SlotError error = slot_conv(s, SLOT_BOOL);
-		if (error)
+		if (error) {
+			m.sp = sp;
+			m.current = in;
 			return vm_fail(m, error);
+		}
 	}
 	truth = s.b;
 	return true;
@@ -150,14 +153,14 @@ inline void set_real_result(Slot &s, double x, bool value)
 // Two reals (doubles or real Values) combined inline; a Value operand makes
 // the result a real Value. False leaves the operands to the general operator.
 template <typename Op>
-inline bool arith_fast(Machine &m, Op op)
+inline bool arith_fast(Slot *&sp, Slot *base, Op op)
 {
 	double left, right;
 	bool value = false;
-	if (m.sp - m.base < 2 || !both_reals(m.sp[-2], m.sp[-1], left, right, value))
+	if (sp - base < 2 || !both_reals(sp[-2], sp[-1], left, right, value))
 		return false;
-	set_real_result(m.sp[-2], op(left, right), value);
-	m.sp--;
+	set_real_result(sp[-2], op(left, right), value);
+	sp--;
 	return true;
 }
 
@@ -203,6 +206,20 @@ inline bool simple_real(Machine &m, const Instr *in, double &x, bool &value)
 	return true;
 }
 
+// truncate_to_int32 inline, for array indices on the fast paths.
+inline int32_t index_of_real(double x)
+{
+	return (x > -2147483649.0 && x < 2147483648.0) ? (int32_t)x : INT32_MIN;
+}
+
+// Whether i indexes v, compared in bytes: the element count would cost a
+// division on the way to the element.
+template <typename T>
+inline bool within(const std::vector<T> &v, size_t i)
+{
+	return i * sizeof(T) < (size_t)((const char *)(v.data() + v.size()) - (const char *)v.data());
+}
+
 // An existing element of a present array variable (index 0: its plain value),
 // or null where the general access must decide (absent, outside the rows).
 inline Value *fast_element(Machine &m, const Instr *in, int32_t index)
@@ -213,7 +230,7 @@ inline Value *fast_element(Machine &m, const Instr *in, int32_t index)
 	if (index == 0)
 		return &v->value;
 	int32_t row = index / ARRAY_ROW_SIZE, column = index % ARRAY_ROW_SIZE;
-	if (row < 0 || column < 0 || (size_t)row >= v->rows.size() || (size_t)column >= v->rows[(size_t)row].size())
+	if (row < 0 || column < 0 || !within(v->rows, (size_t)row) || !within(v->rows[(size_t)row], (size_t)column))
 		return nullptr;
 	return &v->rows[(size_t)row][(size_t)column];
 }

@@ -26,16 +26,23 @@ bool vm_run_loop(Machine &m)
 	CCode *bp_code = nullptr;
 	int bp_line = -2;
 	const Instr *ip = m.instrs;
-	const Instr *in;
+	const Instr *in = ip;
 	SlotError error;
+	// The stack registers in locals, so that the handlers keep them in
+	// machine registers; m holds them (SAVE, with the instruction being
+	// executed, for error reports) across every call that reads or moves the
+	// stack, and they are taken back (LOAD) after it.
+	Slot *sp = m.sp, *base = m.base, *limit = m.limit;
+#define SAVE() (m.sp = sp, m.current = in)
+#define LOAD() (sp = m.sp, base = m.base, limit = m.limit)
 
 // Counting, tracing and breakpoints see every instruction: no combined handlers.
 #define DISPATCH()                                                       \
 	do {                                                                 \
 		in = ip++;                                                       \
-		m.current = in;                                                  \
 		if (__builtin_expect(slow, 0)) {                                 \
-			if (!vm_slow_step(m, in, bp_code, bp_line))                     \
+			SAVE();                                                      \
+			if (!vm_slow_step(m, in, bp_code, bp_line))                  \
 				return false;                                            \
 			goto *labels[in->base];                                      \
 		}                                                                \
@@ -46,19 +53,20 @@ bool vm_run_loop(Machine &m)
 #define UNFUSED() goto *labels[in->base]
 #define FAIL(message)               \
 	do {                            \
+		SAVE();                     \
 		vm_fail(m, message);        \
 		return false;               \
 	} while (0)
 #define NEED(n)                                                                    \
-	if (__builtin_expect(m.sp - m.base < (n), 0))                                 \
+	if (__builtin_expect(sp - base < (n), 0))                                     \
 	FAIL("Execution Error - stack underflow (malformed bytecode)")
 #define ROOM(n)                                         \
-	if (__builtin_expect(m.sp + (n) > m.limit, 0))     \
+	if (__builtin_expect(sp + (n) > limit, 0))         \
 	FAIL("Execution Error - stack overflow")
 #define BINARY(fn)                        \
 	NEED(2);                              \
-	error = fn(m.sp[-2], m.sp[-1]);       \
-	m.sp--;                               \
+	error = fn(sp[-2], sp[-1]);           \
+	sp--;                                 \
 	if (error)                            \
 		FAIL(error);                      \
 	DISPATCH()
@@ -67,12 +75,12 @@ bool vm_run_loop(Machine &m)
 
 L_CONV:
 	NEED(1);
-	error = slot_conv(m.sp[-1], in->t2);
+	error = slot_conv(sp[-1], in->t2);
 	if (error)
 		FAIL(error);
 	DISPATCH();
 L_MUL:
-	if (arith_fast(m, [](double a, double b) { return a * b; }))
+	if (arith_fast(sp, base, [](double a, double b) { return a * b; }))
 		DISPATCH();
 	BINARY(slot_mul);
 L_DIV:
@@ -82,11 +90,11 @@ L_REM:
 L_MOD:
 	BINARY(slot_mod);
 L_ADD:
-	if (arith_fast(m, [](double a, double b) { return a + b; }))
+	if (arith_fast(sp, base, [](double a, double b) { return a + b; }))
 		DISPATCH();
 	BINARY(slot_add);
 L_SUB:
-	if (arith_fast(m, [](double a, double b) { return a - b; }))
+	if (arith_fast(sp, base, [](double a, double b) { return a - b; }))
 		DISPATCH();
 	BINARY(slot_sub);
 L_AND:
@@ -101,13 +109,13 @@ L_SHR:
 	BINARY(slot_shr);
 L_NEG:
 	NEED(1);
-	error = slot_neg(m.sp[-1]);
+	error = slot_neg(sp[-1]);
 	if (error)
 		FAIL(error);
 	DISPATCH();
 L_NOT:
 	NEED(1);
-	error = slot_not(m.sp[-1]);
+	error = slot_not(sp[-1]);
 	if (error)
 		FAIL(error);
 	DISPATCH();
@@ -121,48 +129,54 @@ L_SGT:
 	{
 		double left, right;
 		bool value = false;
-		if (both_reals(m.sp[-2], m.sp[-1], left, right, value)) {
+		if (both_reals(sp[-2], sp[-1], left, right, value)) {
 			// Written field by field: a whole temporary slot costs a stall.
-			Slot &out = m.sp[-2];
+			Slot &out = sp[-2];
 			out.l = 0;
 			out.b = compare_doubles(in->base, left, right);
 			set_tag(out, SLOT_BOOL, 0);
-			m.sp--;
+			sp--;
 			DISPATCH();
 		}
 	}
-	error = slot_compare((Comparison)(in->base - OP_SLT), m.sp[-2], m.sp[-1]);
-	m.sp--;
+	error = slot_compare((Comparison)(in->base - OP_SLT), sp[-2], sp[-1]);
+	sp--;
 	if (error)
 		FAIL(error);
 	DISPATCH();
 L_POP:
-	if (in->fast != VAR_FAST_NONE && !in->indexed && pop_variable_fast(m, in))
+	if (in->fast != VAR_FAST_NONE && !in->indexed && pop_variable_fast(m, in, sp, base))
 		DISPATCH();
+	SAVE();
 	if (!pop_variable(m, in))
 		return false;
+	LOAD();
 	DISPATCH();
 L_DUP:
 	NEED(1);
 	ROOM(1);
-	*m.sp = slot_dup(m.sp[-1]);
-	m.sp++;
+	*sp = slot_dup(sp[-1]);
+	sp++;
 	DISPATCH();
 L_RET:
 	NEED(1);
+	SAVE();
 	if (m.depth == 0)
 		return true; // the result stays on top
 	m.sp--;
 	ip = vm_return(m, m.sp);
+	LOAD();
 	DISPATCH();
 L_EXIT:
+	SAVE();
 	if (m.depth == 0)
 		return true;
 	ip = vm_return(m, nullptr);
+	LOAD();
 	DISPATCH();
 L_POPZ:
 	NEED(1);
-	slot_free(*--m.sp);
+	slot_free(*--sp);
 	DISPATCH();
 L_B:
 	if (__builtin_expect(m.instrs + in->field == in, 0))
@@ -173,7 +187,7 @@ L_BT:
 L_BF: {
 	NEED(1);
 	bool truth = false;
-	if (!pop_truth(m, truth))
+	if (!pop_truth(m, in, sp, truth))
 		return false;
 	if (truth == (in->base == OP_BT))
 		ip = m.instrs + in->field;
@@ -181,30 +195,36 @@ L_BF: {
 }
 L_PUSHENV:
 	NEED(1);
+	SAVE();
 	ip = vm_pushenv(m, in);
 	if (!ip)
 		return false;
+	LOAD();
 	vm_set_stores(m);
 	DISPATCH();
 L_POPENV:
+	SAVE();
 	ip = vm_popenv(m, in);
 	if (!ip)
 		return false;
+	LOAD();
 	vm_set_stores(m);
 	DISPATCH();
 L_PUSH:
 	ROOM(1);
-	if (in->t1 == TYPE_VARIABLE && in->fast != VAR_FAST_NONE && !in->indexed && push_variable_fast(m, in))
+	if (in->t1 == TYPE_VARIABLE && in->fast != VAR_FAST_NONE && !in->indexed && push_variable_fast(m, in, sp))
 		DISPATCH();
 	if (in->t1 == TYPE_DOUBLE) {
-		Slot &top = *m.sp++;
+		Slot &top = *sp++;
 		top.d = in->d;
 		top.s = nullptr;
 		set_tag(top, SLOT_DOUBLE, VALUE_REAL);
 		DISPATCH();
 	}
+	SAVE();
 	if (!push_operand(m, in))
 		return false;
+	LOAD();
 	DISPATCH();
 L_CALL: {
 	if (in->t1 != TYPE_INT)
@@ -213,32 +233,38 @@ L_CALL: {
 	int32_t id = in->i;
 	NEED(argc);
 	if (id >= SCRIPT_ID_BASE && id < EXTENSION_ID_BASE) {
+		SAVE();
 		ip = vm_call_script(m, in, id - SCRIPT_ID_BASE, argc);
 		if (!ip)
 			return false;
+		LOAD();
 		DISPATCH();
 	}
 	if (id < 0 || (id < SCRIPT_ID_BASE && !function_entry(id)))
 		FAIL("DoCall :: Execution Error - unknown function id " + std::to_string(id));
 	if (argc > MAX_ARGUMENTS)
 		FAIL("DoCall :: Execution Error - more than 16 arguments to " + vm_function_name(id));
+	SAVE();
 	if (!vm_call_function(m, id, argc))
 		return false;
+	LOAD();
 	DISPATCH();
 }
 L_BREAK:
 L_NOP:
 	DISPATCH();
 L_END:
+	SAVE();
 	if (m.depth == 0)
 		return true;
 	ip = vm_return(m, nullptr);
+	LOAD();
 	DISPATCH();
 
 L_F_CMP_BRANCH: {
 	double a, b;
 	bool value = false;
-	if (m.sp + 2 > m.limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, b, value))
+	if (sp + 2 > limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, b, value))
 		UNFUSED();
 	const Instr *branch = in + 3;
 	ip = compare_doubles(in[2].base, a, b) == (branch->base == OP_BT) ? m.instrs + branch->field : in + 4;
@@ -248,7 +274,7 @@ L_F_JUMP_CMP: {
 	const Instr *test = m.instrs + in->field;
 	double a, b;
 	bool value = false;
-	if (test == in || m.sp + 2 > m.limit || !simple_real(m, test, a, value) || !simple_real(m, test + 1, b, value))
+	if (test == in || sp + 2 > limit || !simple_real(m, test, a, value) || !simple_real(m, test + 1, b, value))
 		UNFUSED();
 	const Instr *branch = test + 3;
 	ip = compare_doubles(test[2].base, a, b) == (branch->base == OP_BT) ? m.instrs + branch->field : test + 4;
@@ -257,9 +283,9 @@ L_F_JUMP_CMP: {
 L_F_ARITH_PUSH: {
 	double a, b;
 	bool value = false;
-	if (m.sp + 2 > m.limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, b, value))
+	if (sp + 2 > limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, b, value))
 		UNFUSED();
-	Slot &top = *m.sp++;
+	Slot &top = *sp++;
 	top.l = 0;
 	top.s = nullptr;
 	set_real_result(top, arith_of(in[2].base, a, b), value);
@@ -269,7 +295,7 @@ L_F_ARITH_PUSH: {
 L_F_ARITH_POP: {
 	double a, b;
 	bool value = false;
-	if (m.sp + 2 > m.limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, b, value))
+	if (sp + 2 > limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, b, value))
 		UNFUSED();
 	Value *target = fast_target(m, in + 3);
 	if (!target)
@@ -282,36 +308,36 @@ L_F_ARITH_POP: {
 L_F_ARITH_K: {
 	double a, b;
 	bool value = false;
-	if (m.sp - m.base < 1 || m.sp + 1 > m.limit || !real_of(m.sp[-1], a, value) ||
+	if (sp - base < 1 || sp + 1 > limit || !real_of(sp[-1], a, value) ||
 	    !simple_real(m, in, b, value))
 		UNFUSED();
-	set_real_result(m.sp[-1], arith_of(in[1].base, a, b), value);
+	set_real_result(sp[-1], arith_of(in[1].base, a, b), value);
 	ip = in + 2;
 	DISPATCH();
 }
 L_F_ARITH_STORE: {
 	double a, b;
 	bool value = false;
-	if (m.sp - m.base < 2 || !both_reals(m.sp[-2], m.sp[-1], a, b, value))
+	if (sp - base < 2 || !both_reals(sp[-2], sp[-1], a, b, value))
 		UNFUSED();
 	Value *target = fast_target(m, in + 1);
 	if (!target)
 		UNFUSED();
 	target->set_real(arith_of(in->base, a, b));
 	set_variable_index_out_of_range(false);
-	m.sp -= 2;
+	sp -= 2;
 	ip = in + 2;
 	DISPATCH();
 }
 L_F_PUSH_ELEMENT: {
 	double x;
 	bool value = false;
-	if (m.sp + 1 > m.limit || !simple_real(m, in, x, value))
+	if (sp + 1 > limit || !simple_real(m, in, x, value))
 		UNFUSED();
-	const Value *element = fast_element(m, in + 2, truncate_to_int32(x));
+	const Value *element = fast_element(m, in + 2, index_of_real(x));
 	if (!element)
 		UNFUSED();
-	Slot &top = *m.sp++;
+	Slot &top = *sp++;
 	if (element->is_real()) {
 		top.l = 0;
 		top.d = element->real();
@@ -327,19 +353,21 @@ L_F_PUSH_ELEMENT: {
 L_F_POP_ELEMENT: {
 	double x, stored;
 	bool value = false;
-	if (m.sp - m.base < 1 || m.sp + 1 > m.limit || !real_of(m.sp[-1], stored, value) ||
+	if (sp - base < 1 || sp + 1 > limit || !real_of(sp[-1], stored, value) ||
 	    !simple_real(m, in, x, value))
 		UNFUSED();
-	Value *element = fast_element(m, in + 2, truncate_to_int32(x));
+	Value *element = fast_element(m, in + 2, index_of_real(x));
 	if (!element)
 		UNFUSED();
 	element->set_real(stored);
 	set_variable_index_out_of_range(false);
-	m.sp--;
+	sp--;
 	ip = in + 3;
 	DISPATCH();
 }
 
+#undef SAVE
+#undef LOAD
 #undef UNFUSED
 #undef DISPATCH
 #undef FAIL
