@@ -105,12 +105,15 @@ TEST(FontRaster, BoldAndItalicStyles)
 {
 	const std::string regular_file = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 	RasterFont plain = rasterise("", 16, false, false, 'H', 'H', true);
+	ASSERT_EQ(plain.glyphs.size(), 1u);
 	for (const std::string &face : { std::string(), regular_file }) {
 		SCOPED_TRACE(face.empty() ? "default face" : "made-up styles");
 		RasterFont bold = rasterise(face, 16, true, false, 'H', 'H', true);
+		ASSERT_EQ(bold.glyphs.size(), 1u);
 		EXPECT_GT(bold.glyphs[0].width, plain.glyphs[0].width);
 		EXPECT_GE(bold.glyphs[0].shift, plain.glyphs[0].shift);
 		RasterFont italic = rasterise(face, 16, false, true, 'H', 'H', true);
+		ASSERT_EQ(italic.glyphs.size(), 1u);
 		EXPECT_GT(italic.glyphs[0].width, plain.glyphs[0].width) << "a slanted H is wider";
 	}
 }

@@ -41,11 +41,21 @@ struct FtSession
 	}
 };
 
+// The default face's file for the style. A styled file that is not installed
+// (the oblique ones come in a separate package) gives way to a plainer one
+// whose missing style is then made up.
 std::string default_face_path(bool bold, bool italic)
 {
-	const char *file = bold ? (italic ? "DejaVuSans-BoldOblique.ttf" : "DejaVuSans-Bold.ttf")
-	                        : (italic ? "DejaVuSans-Oblique.ttf" : "DejaVuSans.ttf");
-	return std::string(DEFAULT_FACE_DIR) + file;
+	const char *files[] = {bold ? (italic ? "DejaVuSans-BoldOblique.ttf" : "DejaVuSans-Bold.ttf")
+	                            : (italic ? "DejaVuSans-Oblique.ttf" : "DejaVuSans.ttf"),
+	                       bold ? "DejaVuSans-Bold.ttf" : "DejaVuSans.ttf", "DejaVuSans.ttf"};
+	std::error_code ec;
+	for (const char *file : files) {
+		std::string path = std::string(DEFAULT_FACE_DIR) + file;
+		if (std::filesystem::is_regular_file(path, ec))
+			return path;
+	}
+	return std::string(DEFAULT_FACE_DIR) + files[2];
 }
 
 std::string ft_message(const char *what, FT_Error code)
@@ -219,8 +229,8 @@ bool rasterise_font(const std::string &face_path, int size, bool bold, bool ital
 		return false;
 	}
 	// A given face that lacks the style gets it made up; the default face has real files.
-	bool synth_bold = !default_face && bold && !(face->style_flags & FT_STYLE_FLAG_BOLD);
-	bool synth_italic = !default_face && italic && !(face->style_flags & FT_STYLE_FLAG_ITALIC);
+	bool synth_bold = bold && !(face->style_flags & FT_STYLE_FLAG_BOLD);
+	bool synth_italic = italic && !(face->style_flags & FT_STYLE_FLAG_ITALIC);
 	if (synth_italic) {
 		FT_Matrix shear = { 0x10000, OBLIQUE_SHEAR, 0, 0x10000 };
 		FT_Set_Transform(face, &shear, nullptr);
