@@ -4,6 +4,7 @@
 
 #include <epoxy/gl.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "graphics/gl/shader.h"
@@ -13,18 +14,44 @@ namespace glb {
 
 namespace {
 
+// A program variant and the uniform values it was last given.
+struct Program
+{
+	GLuint name = 0;
+	bool failed = false;
+	ShaderUniforms u;
+	uint32_t matrices_sent = 0, values_sent = 0; // serials of the values it holds
+};
+
+// Uniform values shared by all variants; a variant made current gets them
+// again only when their serial moved since it last got them.
+struct Values
+{
+	Matrix4 world, view, projection;
+	float flip = 1.0f;
+	int alpha_func = 8;
+	float alpha_ref = 128.0f;
+	uint32_t fog_colour = 0;
+	float fog_start = 0, fog_end = 1;
+	uint32_t ambient = 0;
+	Light lights[LIGHT_COUNT];
+	uint32_t matrices_serial = 1, serial = 1;
+};
+
 struct Device
 {
 	bool ready = false;
-	GLuint program = 0, vao = 0, vbo = 0, sampler = 0;
-	ShaderUniforms u;
+	GLuint vao = 0, vbo = 0, sampler = 0;
+	Program programs[SHADER_VARIANTS];
+	GLuint current = 0;        // the program in use
+	Values values;
 	int vertex_size = 0;       // the layout the attribute pointers describe
 	bool target_flipped = false;
 	int target_height = 0;     // rows of the current target
 	int cull_mode = 1;
-	int alpha_test = 0, alpha_func = 8;
+	bool alpha_test = false, fog = false, lighting = false, flat = false;
+	bool textured = false, modulate = true;
 	int blend_src = 2, blend_dst = 1;
-	float fog_start = 0, fog_end = 1;
 };
 
 Device dev;
@@ -65,10 +92,7 @@ void apply_cull()
 	glFrontFace(cull_cw == dev.target_flipped ? GL_CW : GL_CCW);
 }
 
-void apply_alpha_test()
-{
-	glUniform1i(dev.u.alpha_func, dev.alpha_test ? dev.alpha_func : 8);
-}
+void values_changed() { dev.values.serial++; }
 
 float bits_to_float(uint32_t v)
 {
@@ -81,6 +105,96 @@ void set_colour_uniform(int location, uint32_t argb)
 {
 	glUniform4f(location, ((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f, (argb & 0xFF) / 255.0f,
 	            (argb >> 24) / 255.0f);
+}
+
+void send_lights(const ShaderUniforms &u, const Values &v)
+{
+	set_colour_uniform(u.ambient, v.ambient);
+	int kinds[LIGHT_COUNT];
+	float vecs[LIGHT_COUNT * 3], ranges[LIGHT_COUNT], colours[LIGHT_COUNT * 4];
+	for (int i = 0; i < LIGHT_COUNT; i++) {
+		const Light &l = v.lights[i];
+		kinds[i] = l.kind;
+		for (int k = 0; k < 3; k++)
+			vecs[i * 3 + k] = l.vec[k];
+		ranges[i] = l.range;
+		colours[i * 4 + 0] = (float)((l.colour >> 16) & 0xFF) / 255.0f;
+		colours[i * 4 + 1] = (float)((l.colour >> 8) & 0xFF) / 255.0f;
+		colours[i * 4 + 2] = (float)(l.colour & 0xFF) / 255.0f;
+		colours[i * 4 + 3] = 1.0f;
+	}
+	glUniform1iv(u.light_kind, LIGHT_COUNT, kinds);
+	glUniform3fv(u.light_vec, LIGHT_COUNT, vecs);
+	glUniform1fv(u.light_range, LIGHT_COUNT, ranges);
+	glUniform4fv(u.light_colour, LIGHT_COUNT, colours);
+}
+
+// Gives a program the uniform values that moved since it last had them.
+void send_values(Program &p)
+{
+	const Values &v = dev.values;
+	if (p.matrices_sent != v.matrices_serial) {
+		glUniformMatrix4fv(p.u.world, 1, GL_FALSE, &v.world.m[0][0]);
+		glUniformMatrix4fv(p.u.view, 1, GL_FALSE, &v.view.m[0][0]);
+		glUniformMatrix4fv(p.u.projection, 1, GL_FALSE, &v.projection.m[0][0]);
+		p.matrices_sent = v.matrices_serial;
+	}
+	if (p.values_sent != v.serial) {
+		glUniform1f(p.u.flip, v.flip);
+		glUniform1i(p.u.alpha_func, v.alpha_func);
+		glUniform1f(p.u.alpha_ref, v.alpha_ref);
+		set_colour_uniform(p.u.fog_colour, v.fog_colour);
+		glUniform1f(p.u.fog_start, v.fog_start);
+		glUniform1f(p.u.fog_end, v.fog_end);
+		if (p.u.ambient >= 0)
+			send_lights(p.u, v);
+		p.values_sent = v.serial;
+	}
+}
+
+unsigned current_features()
+{
+	unsigned f = 0;
+	if (dev.textured)
+		f |= SHADER_TEXTURED | (dev.modulate ? (unsigned)SHADER_MODULATE : 0u);
+	if (dev.alpha_test && dev.values.alpha_func != 8)
+		f |= SHADER_ALPHA_TEST;
+	if (dev.fog)
+		f |= SHADER_FOG;
+	if (dev.lighting)
+		f |= SHADER_LIGHTING;
+	if (dev.flat)
+		f |= SHADER_FLAT;
+	return f;
+}
+
+Program *program_for(unsigned features, std::string &error)
+{
+	Program &p = dev.programs[features];
+	if (!p.name && !p.failed) {
+		p.name = build_program(features, p.u, error);
+		p.failed = p.name == 0;
+		dev.current = p.name; // building leaves it in use
+		if (p.failed && dev.ready)
+			fprintf(stderr, "zentrix: drawing skipped: %s\n", error.c_str());
+	}
+	return p.name ? &p : nullptr;
+}
+
+// Makes the variant of the current states the program in use, with its
+// uniforms up to date. False when it cannot be built.
+bool use_program()
+{
+	std::string error;
+	Program *p = program_for(current_features(), error);
+	if (!p)
+		return false;
+	if (dev.current != p->name) {
+		glUseProgram(p->name);
+		dev.current = p->name;
+	}
+	send_values(*p);
+	return true;
 }
 
 void describe_vertices(int vertex_size)
@@ -122,8 +236,9 @@ bool create(platform::Window &window, std::string &error)
 		return false;
 	}
 	dev = Device();
-	dev.program = build_program(dev.u, error);
-	if (!dev.program)
+	// The plain variant is built now, so that a driver without what the
+	// programs need fails here with the reason.
+	if (!program_for(0, error) || !program_for(SHADER_TEXTURED | SHADER_MODULATE, error))
 		return false;
 	glGenVertexArrays(1, &dev.vao);
 	glBindVertexArray(dev.vao);
@@ -140,11 +255,6 @@ bool create(platform::Window &window, std::string &error)
 	glEnable(GL_SCISSOR_TEST);
 	// Flat shading takes the colour of a primitive's first vertex.
 	glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
-	glUniform1f(dev.u.flip, 1.0f);
-	glUniform1i(dev.u.modulate, 1);
-	glUniform1i(dev.u.textured, 0);
-	glUniform1f(dev.u.alpha_ref, 128.0f);
-	apply_alpha_test();
 	dev.ready = true;
 	return true;
 }
@@ -156,7 +266,9 @@ void destroy()
 	glDeleteSamplers(1, &dev.sampler);
 	glDeleteBuffers(1, &dev.vbo);
 	glDeleteVertexArrays(1, &dev.vao);
-	glDeleteProgram(dev.program);
+	for (Program &p : dev.programs)
+		if (p.name)
+			glDeleteProgram(p.name);
 	dev = Device();
 }
 
@@ -218,7 +330,7 @@ void bind_texture(const DeviceTexture *t)
 {
 	glActiveTexture(GL_TEXTURE0);
 	glBindTexture(GL_TEXTURE_2D, t ? t->texture : 0);
-	glUniform1i(dev.u.textured, t && t->texture ? 1 : 0);
+	dev.textured = t && t->texture;
 }
 
 void set_target(const DeviceTexture *t, int window_width, int window_height)
@@ -227,7 +339,11 @@ void set_target(const DeviceTexture *t, int window_width, int window_height)
 	glBindFramebuffer(GL_FRAMEBUFFER, t ? t->framebuffer : 0);
 	dev.target_flipped = t != nullptr;
 	dev.target_height = t ? t->height : window_height;
-	glUniform1f(dev.u.flip, dev.target_flipped ? -1.0f : 1.0f);
+	float flip = dev.target_flipped ? -1.0f : 1.0f;
+	if (dev.values.flip != flip) {
+		dev.values.flip = flip;
+		values_changed();
+	}
 	apply_cull();
 }
 
@@ -263,19 +379,19 @@ void render_state(int id, uint32_t value)
 	switch (id) {
 	case 1: value ? glEnable(GL_DEPTH_TEST) : glDisable(GL_DEPTH_TEST); break;
 	case 2: glPolygonMode(GL_FRONT_AND_BACK, value == 1 ? GL_POINT : value == 2 ? GL_LINE : GL_FILL); break;
-	case 5: dev.alpha_test = value != 0; apply_alpha_test(); break;
+	case 5: dev.alpha_test = value != 0; break;
 	case 6: dev.blend_src = (int)value; glBlendFunc(blend_factor(dev.blend_src), blend_factor(dev.blend_dst)); break;
 	case 7: dev.blend_dst = (int)value; glBlendFunc(blend_factor(dev.blend_src), blend_factor(dev.blend_dst)); break;
 	case 8: dev.cull_mode = (int)value; apply_cull(); break;
-	case 10: glUniform1f(dev.u.alpha_ref, (float)(value & 0xFF)); break;
-	case 11: dev.alpha_func = (int)value; apply_alpha_test(); break;
+	case 10: dev.values.alpha_ref = (float)(value & 0xFF); values_changed(); break;
+	case 11: dev.values.alpha_func = (int)value; values_changed(); break;
 	case 12: value ? glEnable(GL_BLEND) : glDisable(GL_BLEND); break;
-	case 13: glUniform1i(dev.u.fog, value ? 1 : 0); break;
-	case 15: set_colour_uniform(dev.u.fog_colour, value); break;
-	case 17: glUniform1f(dev.u.fog_start, bits_to_float(value)); break;
-	case 18: glUniform1f(dev.u.fog_end, bits_to_float(value)); break;
-	case 3: glUniform1i(dev.u.flat, value == 1 ? 1 : 0); break;
-	case 21: glUniform1i(dev.u.lighting, value ? 1 : 0); break;
+	case 13: dev.fog = value != 0; break;
+	case 15: dev.values.fog_colour = value; values_changed(); break;
+	case 17: dev.values.fog_start = bits_to_float(value); values_changed(); break;
+	case 18: dev.values.fog_end = bits_to_float(value); values_changed(); break;
+	case 3: dev.flat = value == 1; break;
+	case 21: dev.lighting = value != 0; break;
 	default: break; // fog modes: the program's one behaviour
 	}
 }
@@ -284,24 +400,10 @@ void set_lights(uint32_t ambient, const Light lights[LIGHT_COUNT])
 {
 	if (!dev.ready)
 		return;
-	set_colour_uniform(dev.u.ambient, ambient);
-	int kinds[LIGHT_COUNT];
-	float vecs[LIGHT_COUNT * 3], ranges[LIGHT_COUNT], colours[LIGHT_COUNT * 4];
-	for (int i = 0; i < LIGHT_COUNT; i++) {
-		const Light &l = lights[i];
-		kinds[i] = l.kind;
-		for (int k = 0; k < 3; k++)
-			vecs[i * 3 + k] = l.vec[k];
-		ranges[i] = l.range;
-		colours[i * 4 + 0] = (float)((l.colour >> 16) & 0xFF) / 255.0f;
-		colours[i * 4 + 1] = (float)((l.colour >> 8) & 0xFF) / 255.0f;
-		colours[i * 4 + 2] = (float)(l.colour & 0xFF) / 255.0f;
-		colours[i * 4 + 3] = 1.0f;
-	}
-	glUniform1iv(dev.u.light_kind, LIGHT_COUNT, kinds);
-	glUniform3fv(dev.u.light_vec, LIGHT_COUNT, vecs);
-	glUniform1fv(dev.u.light_range, LIGHT_COUNT, ranges);
-	glUniform4fv(dev.u.light_colour, LIGHT_COUNT, colours);
+	dev.values.ambient = ambient;
+	for (int i = 0; i < LIGHT_COUNT; i++)
+		dev.values.lights[i] = lights[i];
+	values_changed();
 }
 
 void sampler_state(int kind, bool flag)
@@ -315,23 +417,21 @@ void sampler_state(int kind, bool flag)
 	}
 }
 
-void set_texture_modulate(bool modulate)
-{
-	glUniform1i(dev.u.modulate, modulate ? 1 : 0);
-}
+void set_texture_modulate(bool modulate) { dev.modulate = modulate; }
 
 void set_matrices(const Matrix4 &world, const Matrix4 &view, const Matrix4 &projection)
 {
-	glUniformMatrix4fv(dev.u.world, 1, GL_FALSE, &world.m[0][0]);
-	glUniformMatrix4fv(dev.u.view, 1, GL_FALSE, &view.m[0][0]);
-	glUniformMatrix4fv(dev.u.projection, 1, GL_FALSE, &projection.m[0][0]);
+	dev.values.world = world;
+	dev.values.view = view;
+	dev.values.projection = projection;
+	dev.values.matrices_serial++;
 }
 
 void draw(int kind, int vertex_size, const void *vertices, int n)
 {
 	static const GLenum modes[] = {GL_POINTS, GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP,
 	                               GL_TRIANGLE_FAN};
-	if (!dev.ready || kind < 1 || kind > 6 || n <= 0)
+	if (!dev.ready || kind < 1 || kind > 6 || n <= 0 || !use_program())
 		return;
 	glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)n * vertex_size, vertices, GL_STREAM_DRAW);
 	describe_vertices(vertex_size);
