@@ -4,8 +4,6 @@
 #include "graphics/graphics.h"
 #include "graphics/display_state.h"
 
-#include <chrono>
-
 #include "graphics/gl/backend.h"
 
 namespace {
@@ -85,9 +83,8 @@ void GR_Batch_Flush()
 	if (count >= 1) {
 		ds.stats.submissions++;
 		if (glb::ready()) {
-			auto t0 = std::chrono::steady_clock::now();
+			DeviceTime timed;
 			glb::draw(kind, size, batch_vertices, n);
-			ds.stats.device_seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 		}
 	}
 }

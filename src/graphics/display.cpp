@@ -6,7 +6,6 @@
 #include "graphics/display_size.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 #include "graphics/gl/backend.h"
@@ -56,10 +55,28 @@ void refresh_window_size()
 	}
 }
 
-// Draws the screen texture over the window's back buffer.
+void note_composed(float left, float top, float right, float bottom)
+{
+	ds.stats.dest_left = left;
+	ds.stats.dest_right = right;
+	ds.stats.dest_top = top;
+	ds.stats.dest_bottom = bottom;
+	ds.stats.frames++;
+}
+
+// Draws the screen texture over the window's back buffer. At the window's own
+// size it is copied: no clear (it covers the window), no shading of its pixels.
 void compose_frame()
 {
 	GR_Batch_Flush();
+	if (ds.screen && ds.screen_w == ds.window_w && ds.screen_h == ds.window_h) {
+		{
+			DeviceTime timed;
+			glb::copy_to_window(*ds.screen->device, ds.window_w, ds.window_h);
+		}
+		note_composed(0, 0, (float)ds.window_w, (float)ds.window_h);
+		return;
+	}
 	GraphicsSettings &s = ds.settings;
 	int saved_cull = s.cull_mode;
 	bool saved_z = s.zenable, saved_lighting = s.lighting, saved_fog = s.fog, saved_interp = s.interpolate;
@@ -80,8 +97,6 @@ void compose_frame()
 	GR_SetInterpolation((ds.flags & DISPLAY_INTERPOLATE) != 0);
 
 	GR_SetViewport(0, 0, ds.window_w, ds.window_h);
-	GR_Clear(ds.window_colour | 0xFF000000u, 1);
-
 	float left = 0, top = 0, right = W, bottom = H;
 	if ((ds.flags & DISPLAY_KEEP_ASPECT) && ds.screen_w > 0 && ds.screen_h > 0) {
 		float r = (float)ds.screen_w / (float)ds.screen_h;
@@ -95,6 +110,9 @@ void compose_frame()
 			right = left + w;
 		}
 	}
+	// The window colour shows only beside a picture kept to its aspect.
+	if (left > 0 || top > 0)
+		GR_Clear(ds.window_colour | 0xFF000000u, 1);
 	Vertex24 *v = (Vertex24 *)GR_Batch_Alloc(PR_TRIANGLEFAN, ds.screen, 24, 4);
 	if (v) {
 		uint32_t white = 0xFFFFFFFFu;
@@ -103,11 +121,7 @@ void compose_frame()
 		v[2] = {right, bottom, 0, white, 1, 1};
 		v[3] = {left, bottom, 0, white, 0, 1};
 	}
-	ds.stats.dest_left = left;
-	ds.stats.dest_right = right;
-	ds.stats.dest_top = top;
-	ds.stats.dest_bottom = bottom;
-	ds.stats.frames++;
+	note_composed(left, top, right, bottom);
 	GR_Batch_Flush();
 
 	GR_SetInterpolation(saved_interp);
@@ -331,9 +345,8 @@ bool GR_Present()
 		}
 		GR_SetTarget(saved);
 	}
-	auto t0 = std::chrono::steady_clock::now();
+	DeviceTime timed;
 	ds.window->swap();
-	ds.stats.device_seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 	return true;
 }
 
@@ -354,6 +367,7 @@ void GR_Clear(uint32_t colour, int flags)
 	if (!ds.exists)
 		return;
 	GR_Batch_Flush();
+	DeviceTime timed;
 	glb::clear(GR_Colour(colour & 0xFFFFFF, 0) | (colour & 0xFF000000u), flags);
 }
 
@@ -439,7 +453,10 @@ bool GR_SetTarget(TextureD3D *texture)
 	ds.target = texture;
 	if (texture)
 		texture->flags |= 1;
-	glb::set_target(texture ? texture->device : nullptr, ds.window_w, ds.window_h);
+	{
+		DeviceTime timed;
+		glb::set_target(texture ? texture->device : nullptr, ds.window_w, ds.window_h);
+	}
 	int w = 0, h = 0;
 	target_size(w, h);
 	GR_SetViewport(0, 0, w, h);
@@ -483,6 +500,7 @@ bool GR_ReadPixels(int x, int y, int w, int h, std::vector<uint32_t> &out, int &
 	h = std::min(h, th - y);
 	if (w <= 0 || h <= 0)
 		return false;
+	DeviceTime timed;
 	if (!glb::read_pixels(x, y, w, h, out))
 		return false;
 	out_w = w;

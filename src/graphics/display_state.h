@@ -2,6 +2,7 @@
 // mirrors, matrices, target stack and batch. Only graphics/ reads it.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -60,6 +61,24 @@ struct DisplayState
 };
 
 DisplayState &display_state();
+
+// Adds the time of the device calls in its scope to the device time of the
+// statistics.
+class DeviceTime
+{
+public:
+	DeviceTime() : start_(std::chrono::steady_clock::now()) {}
+	~DeviceTime()
+	{
+		display_state().stats.device_seconds +=
+		    std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+	}
+	DeviceTime(const DeviceTime &) = delete;
+	DeviceTime &operator=(const DeviceTime &) = delete;
+
+private:
+	std::chrono::steady_clock::time_point start_;
+};
 
 // Refills the mirror of the device's defaults, then applies every remembered
 // setting ("D3D Settings Init").

@@ -137,7 +137,9 @@ struct GraphicsStats
 	long frames = 0;
 	float dest_left = 0, dest_right = 0; // the screen's rectangle on the window
 	float dest_top = 0, dest_bottom = 0;
-	double device_seconds = 0; // time spent in the driver's draw and present calls
+	// Time spent in the driver's calls that draw, clear, switch targets, read
+	// back or present: the work that is the driver's, not the engine's.
+	double device_seconds = 0;
 };
 
 // ---- Device and frame ----

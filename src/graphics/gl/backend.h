@@ -69,6 +69,10 @@ void set_matrices(const Matrix4 &world, const Matrix4 &view, const Matrix4 &proj
 // size (16, 24 or 36 bytes) from memory.
 void draw(int kind, int vertex_size, const void *vertices, int n);
 
+// Copies a render target of the window's size onto the window's back buffer,
+// its first row at the top; the current target is bound again after.
+void copy_to_window(const DeviceTexture &t, int window_width, int window_height);
+
 // Reads a rectangle of the current target as 0xAARRGGBB rows from the top.
 bool read_pixels(int x, int y, int w, int h, std::vector<uint32_t> &out);
 

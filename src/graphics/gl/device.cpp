@@ -46,6 +46,7 @@ struct Device
 	GLuint current = 0;        // the program in use
 	Values values;
 	int vertex_size = 0;       // the layout the attribute pointers describe
+	GLuint framebuffer = 0;    // the current target's
 	bool target_flipped = false;
 	int target_height = 0;     // rows of the current target
 	int cull_mode = 1;
@@ -336,7 +337,8 @@ void bind_texture(const DeviceTexture *t)
 void set_target(const DeviceTexture *t, int window_width, int window_height)
 {
 	(void)window_width;
-	glBindFramebuffer(GL_FRAMEBUFFER, t ? t->framebuffer : 0);
+	dev.framebuffer = t ? t->framebuffer : 0;
+	glBindFramebuffer(GL_FRAMEBUFFER, dev.framebuffer);
 	dev.target_flipped = t != nullptr;
 	dev.target_height = t ? t->height : window_height;
 	float flip = dev.target_flipped ? -1.0f : 1.0f;
@@ -436,6 +438,19 @@ void draw(int kind, int vertex_size, const void *vertices, int n)
 	glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)n * vertex_size, vertices, GL_STREAM_DRAW);
 	describe_vertices(vertex_size);
 	glDrawArrays(modes[kind], 0, n);
+}
+
+void copy_to_window(const DeviceTexture &t, int window_width, int window_height)
+{
+	if (!dev.ready || !t.framebuffer)
+		return;
+	glBindFramebuffer(GL_READ_FRAMEBUFFER, t.framebuffer);
+	glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+	// The copy obeys the scissor, which clears use to keep to the viewport.
+	glDisable(GL_SCISSOR_TEST);
+	glBlitFramebuffer(0, 0, t.width, t.height, 0, window_height, window_width, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+	glEnable(GL_SCISSOR_TEST);
+	glBindFramebuffer(GL_FRAMEBUFFER, dev.framebuffer);
 }
 
 bool read_pixels(int x, int y, int w, int h, std::vector<uint32_t> &out)
