@@ -83,5 +83,6 @@ bool read_sprites(GameData &game, const Chunk &, const std::vector<uint32_t> &li
 	for (size_t i = 0; i < list.size(); i++)
 		if (list[i] != 0)
 			r.sprites[i] = read_sprite(file, list[i], r.sprite_names[i]);
+	install_sprite_hooks();
 	return true;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "graphics/texture_table.h"
+#include "world/instances.h"
 
 ImageResources &images()
 {
@@ -26,6 +27,28 @@ void clear_images()
 		if (b)
 			texture_free(b->texture);
 	r = ImageResources();
+}
+
+namespace {
+
+int32_t sprite_image_count_of(int32_t index)
+{
+	const CSprite *s = sprite_get(index);
+	return s ? s->frame_count() : 0;
+}
+
+bool sprite_exists_at(int32_t index) { return sprite_get(index) != nullptr; }
+
+} // namespace
+
+void install_sprite_hooks()
+{
+	InstanceHooks hooks = instance_hooks();
+	if (!hooks.sprite_image_count)
+		hooks.sprite_image_count = sprite_image_count_of;
+	if (!hooks.sprite_exists)
+		hooks.sprite_exists = sprite_exists_at;
+	set_instance_hooks(hooks);
 }
 
 void CSprite::compute_bounding_radius()

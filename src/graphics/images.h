@@ -108,6 +108,10 @@ struct ImageResources
 ImageResources &images();
 // Empties every table and frees the pages' textures.
 void clear_images();
+// Gives instances the sprite table's image counts and sprite checks (kept
+// where already set), so that animation wraps and its end event come with the
+// sprites and do not wait for the collision module.
+void install_sprite_hooks();
 
 CSprite *sprite_get(int index);
 CBackground *background_get(int index);

@@ -9,6 +9,7 @@
 #include "graphics/images.h"
 #include "graphics/texture_table.h"
 #include "graphics_fixture.h"
+#include "world/instances.h"
 
 namespace {
 
@@ -105,6 +106,35 @@ TEST_F(Images, PagesEntriesAndSprites)
 	EXPECT_EQ(call_builtin("sprite_get_texture", {5, 0}).real(), -1);
 	EXPECT_NE(error_last().find("Trying to get texture from non-existing sprite."), std::string::npos);
 	clear_error_state();
+}
+
+// Loading sprites gives instances their image counts, so that animation wraps
+// (and its end event fires) in games that never use collision; hooks already
+// set are kept.
+TEST_F(Images, LoadedSpritesGiveInstancesTheirImageCounts)
+{
+	InstanceHooks saved = instance_hooks();
+	set_instance_hooks(InstanceHooks{});
+	ImageChunks c = base_images();
+	SpriteSpec s;
+	s.name = "spr_three";
+	s.width = s.height = 32;
+	s.frames = {0, 1, 2};
+	c.sprites = {s};
+	ASSERT_EQ(load_images(game, c), "");
+	EXPECT_EQ(sprite_image_count(0), 3);
+	EXPECT_EQ(sprite_image_count(1), 0);
+	EXPECT_TRUE(instance_hooks().sprite_exists(0));
+	EXPECT_FALSE(instance_hooks().sprite_exists(-1));
+
+	InstanceHooks stand_in;
+	stand_in.sprite_image_count = [](int32_t) { return 7; };
+	set_instance_hooks(stand_in);
+	clear_images();
+	ASSERT_EQ(load_images(game, c), "");
+	EXPECT_EQ(sprite_image_count(0), 7);
+	EXPECT_NE(instance_hooks().sprite_exists, nullptr);
+	set_instance_hooks(saved);
 }
 
 TEST_F(Images, RawPagesBackgroundsAndFonts)
