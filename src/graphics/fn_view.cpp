@@ -1,5 +1,7 @@
 // fn_view.cpp: the view_ rows of the current room (view_enabled, view_current
 // and the eight views' fields) and draw_self.
+#include <cmath>
+
 #include "code/builtin_variables.h"
 #include "code/families.h"
 #include "code/function_table.h"
@@ -105,8 +107,21 @@ void fn_draw_self(Value &, CInstance *self, CInstance *, int, const Value *)
 		instance_draw_default(*self);
 }
 
+// Sizes beyond any screen, or not numbers, stand for the screen's.
+int32_t gui_side(const Value &v)
+{
+	double d = std::nearbyint(v.real());
+	return d >= 1 && d <= 65536 ? (int32_t)d : -1;
+}
+
+void fn_display_set_gui_size(Value &, CInstance *, CInstance *, int, const Value *args)
+{
+	set_gui_size(gui_side(args[0]), gui_side(args[1]));
+}
+
 const BuiltinEntry view_functions[] = {
 	{"draw_self", fn_draw_self, 0},
+	{"display_set_gui_size", fn_display_set_gui_size, 2},
 };
 
 struct IntRow

@@ -27,6 +27,7 @@ constexpr float Z_BACKGROUNDS = 12000, Z_FOREGROUNDS = -12000, Z_AFTER = -13000,
 int32_t g_view_current = 0;
 float g_port_sx = 1, g_port_sy = 1;
 SurfaceLookup g_surface_lookup = nullptr;
+int32_t g_gui_w = -1, g_gui_h = -1; // -1: the screen's
 
 // Reused every frame so that drawing allocates nothing once warm.
 std::vector<CInstance *> g_walk;
@@ -240,11 +241,14 @@ void draw_gui()
 	bool had_3d = mode_3d;
 	mode_3d = false;
 	int w = GR_ScreenWidth(), h = GR_ScreenHeight();
+	int gw = g_gui_w > 0 ? g_gui_w : w, gh = g_gui_h > 0 ? g_gui_h : h;
 	GR_SetViewport(0, 0, w, h);
-	GR_SetViewArea(0, 0, (float)w, (float)h, 0);
+	GR_SetViewArea(0, 0, (float)gw, (float)gh, 0);
+	set_view_rect(0, 0, gw, gh);
 	for (CInstance *i : g_walk)
 		if (!i->marked && !i->deactivated && i->visible && (object_events(*i) & 2))
 			perform_own_event(i, i, EV_DRAW, EV_DRAW_GUI);
+	set_view_rect(0, 0, w, h);
 	mode_3d = had_3d;
 }
 
@@ -253,6 +257,12 @@ void draw_gui()
 int default_instance_frame(CInstance *self) { return (int)std::floor(self->image_index); }
 
 void set_surface_lookup(SurfaceLookup lookup) { g_surface_lookup = lookup; }
+
+void set_gui_size(int32_t width, int32_t height)
+{
+	g_gui_w = width > 0 ? width : -1;
+	g_gui_h = height > 0 ? height : -1;
+}
 int32_t view_current() { return g_view_current; }
 
 void port_scale(float &sx, float &sy)

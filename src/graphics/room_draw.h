@@ -28,3 +28,6 @@ int32_t view_current();
 // module installs it. Until then views that draw to a surface draw nothing.
 using SurfaceLookup = TextureD3D *(*)(int32_t surface_id);
 void set_surface_lookup(SurfaceLookup lookup);
+// The area the GUI draw event draws in, stretched over the screen; -1 (or any
+// size below 1) for each side is the screen's.
+void set_gui_size(int32_t width, int32_t height);

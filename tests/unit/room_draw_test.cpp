@@ -362,6 +362,29 @@ TEST_F(RoomDraw, DrawEventAndDefaultDrawing)
 	EXPECT_TRUE(near_rgb(at(4, 36), 127, 127, 127, 1));
 }
 
+// The GUI draw event draws in the area set by display_set_gui_size, stretched
+// over the screen; sides below 1 stand for the screen's.
+TEST_F(RoomDraw, GuiSizeStretchesTheGuiLayer)
+{
+	HeadlessDisplay display{64, 64, 64, 64};
+	ASSERT_TRUE(display.ok());
+	CObject &o = object("o_gui", -1, 0);
+	auto gui = std::make_unique<CEvent>();
+	gui->code.source = "draw_sprite(3, 0, 16, 16);";
+	o.set_event(EV_DRAW, 64, std::move(gui));
+	RoomRecord &r = room(64, 64);
+	place(r, 0, 0, 0, "display_set_gui_size(32, 32);");
+	start();
+	frames(1, "room_draw_gui.png");
+	EXPECT_EQ(at(33, 33), WHITE);
+	EXPECT_EQ(at(62, 62), WHITE);
+	EXPECT_NE(at(20, 20), WHITE);
+	set_gui_size(-1, 0);
+	frames(1, "room_draw_gui_screen.png");
+	EXPECT_EQ(at(17, 17), WHITE);
+	EXPECT_NE(at(40, 40), WHITE);
+}
+
 // The view rows read and write the current room's views; view_current is 0
 // outside the pass and read-only.
 TEST_F(RoomDraw, ViewRows)
