@@ -1,6 +1,7 @@
 // room_draw.cpp: the room's draw pass: view following and the port scale, the
 // clear, backgrounds, instances and tiles merged by depth, foregrounds, the
-// GUI draw event; and the default drawing of an instance's sprite.
+// GUI draw event, the custom mouse cursor; and the default drawing of an
+// instance's sprite.
 #include "graphics/room_draw.h"
 
 #include <algorithm>
@@ -13,6 +14,8 @@
 #include "graphics/images.h"
 #include "graphics/sprite_draw.h"
 #include "graphics/tiles.h"
+#include "input/input_state.h"
+#include "code/builtin_variables.h"
 #include "run/rooms.h"
 #include "world/events.h"
 #include "world/instances.h"
@@ -28,6 +31,7 @@ int32_t g_view_current = 0;
 float g_port_sx = 1, g_port_sy = 1;
 SurfaceLookup g_surface_lookup = nullptr;
 int32_t g_gui_w = -1, g_gui_h = -1; // -1: the screen's
+uint32_t g_cursor_frame = 0; // the custom cursor's animation, one frame per drawing
 
 // Reused every frame so that drawing allocates nothing once warm.
 std::vector<CInstance *> g_walk;
@@ -252,6 +256,21 @@ void draw_gui()
 	mode_3d = had_3d;
 }
 
+// The sprite of `cursor_sprite` at the mouse on the screen, above everything,
+// in screen space whatever the views and the GUI size.
+void draw_cursor()
+{
+	const CSprite *s = sprite_get(game_values().cursor_sprite);
+	if (!s)
+		return;
+	int w = GR_ScreenWidth(), h = GR_ScreenHeight();
+	GR_SetViewport(0, 0, w, h);
+	GR_SetViewArea(0, 0, (float)w, (float)h, 0);
+	set_view_rect(0, 0, w, h);
+	const InputFields &mouse = input_state().step;
+	sprite_draw_ext(*s, (int)(g_cursor_frame++ & 0x7FFFFFFF), (float)mouse.screen_x, (float)mouse.screen_y, 1, 1, 0, 0xFFFFFF, 1);
+}
+
 } // namespace
 
 int default_instance_frame(CInstance *self) { return (int)std::floor(self->image_index); }
@@ -347,5 +366,6 @@ void room_draw(CRoom &room)
 		set_view_rect(0, 0, sw, sh);
 	}
 	draw_gui();
+	draw_cursor();
 	g_view_current = 0;
 }

@@ -20,6 +20,7 @@
 #include "graphics/graphics.h"
 #include "graphics/room_draw.h"
 #include "graphics_fixture.h"
+#include "input/input_state.h"
 #include "run/rooms.h"
 #include "run/run_state.h"
 #include "test_util.h"
@@ -383,6 +384,34 @@ TEST_F(RoomDraw, GuiSizeStretchesTheGuiLayer)
 	frames(1, "room_draw_gui_screen.png");
 	EXPECT_EQ(at(17, 17), WHITE);
 	EXPECT_NE(at(40, 40), WHITE);
+}
+
+// The custom cursor: the sprite of cursor_sprite at the mouse on the screen,
+// not scaled by the views, one frame further each drawing.
+TEST_F(RoomDraw, CursorSpriteDrawsAtTheMouseOnTheScreen)
+{
+	HeadlessDisplay display{64, 64, 64, 64};
+	ASSERT_TRUE(display.ok());
+	object("o", -1, 0);
+	RoomRecord &r = room(64, 64);
+	r.colour = 0x404040;
+	r.views_enabled = true;
+	RoomView &v = r.views[0];
+	v.visible = true;
+	v.wview = v.hview = 32;
+	v.wport = v.hport = 64;
+	place(r, 0, 0, 0, "cursor_sprite = 4;");
+	start();
+	raw_mouse_move(40, 8, 40, 8);
+	InputFields &step = input_state().step;
+	step.screen_x = 40, step.screen_y = 8;
+	frames(1, "room_draw_cursor.png");
+	EXPECT_EQ(at(40, 8), RED);
+	EXPECT_EQ(at(55, 23), RED);
+	EXPECT_EQ(at(56, 24), GREY);
+	EXPECT_EQ(at(39, 8), GREY);
+	frames(1, "room_draw_cursor_next.png");
+	EXPECT_EQ(at(47, 15), GREEN);
 }
 
 // The view rows read and write the current room's views; view_current is 0
