@@ -3,8 +3,8 @@
 // and boxes that later leave it are filed in its edge cells. Boxes spanning
 // too many cells, and those of instances without a shape, stay out of the
 // cells: the first are always candidates, the second never collide. A cell
-// keeps each box beside its entry's slot, so a query reads the cells it covers
-// and nothing else for the boxes it misses. Every change of a box reaches the
+// keeps each box beside its instance and entry's slot, so a query reads the
+// cells it covers and nothing else. Every change of a box reaches the
 // index through note_shape_change (the instances' shape hook); a change of a
 // sprite's own box or origin must invalidate the index.
 #include "world/spatial_index.h"
@@ -93,7 +93,7 @@ void SpatialIndex::file(int32_t slot)
 		return;
 	}
 	cell_range(a, e.x0, e.y0, e.x1, e.y1);
-	CellItem item{slot, i.bbox_left, i.bbox_top, i.bbox_right, i.bbox_bottom};
+	CellItem item{&i, slot, i.bbox_left, i.bbox_top, i.bbox_right, i.bbox_bottom};
 	for (int32_t y = e.y0; y <= e.y1; y++)
 		for (int32_t x = e.x0; x <= e.x1; x++)
 			m_cells[(size_t)y * m_cols + x].push_back(item);
@@ -133,7 +133,7 @@ void SpatialIndex::rebuild(RoomInstances *room)
 	int64_t left = 0, top = 0, right = 0, bottom = 0, extent = 0, shaped = 0;
 	for (CInstance *i = room->active.head; i; i = i->next) {
 		uint32_t rank = (uint32_t)m_entries.size();
-		m_entries.push_back({i, -1, 0, 0, 0, false, 0, rank});
+		m_entries.push_back({i, -1, 0, 0, 0, false, rank});
 		BoxArea a = box_of(*i);
 		if (!has_shape(*i))
 			continue;
@@ -193,7 +193,7 @@ void SpatialIndex::sync(RoomInstances *room)
 			for (int32_t x = x0; x <= x1; x++)
 				for (CellItem &c : m_cells[(size_t)y * m_cols + x])
 					if (c.slot == slot)
-						c = {slot, i.bbox_left, i.bbox_top, i.bbox_right, i.bbox_bottom};
+						c = {&i, slot, i.bbox_left, i.bbox_top, i.bbox_right, i.bbox_bottom};
 	}
 	m_moved.clear();
 }
@@ -202,27 +202,23 @@ void SpatialIndex::candidates(const BoxArea &area, std::vector<CInstance *> &out
 {
 	if (!m_room)
 		return;
-	if (++m_stamp == 0) {
-		for (Entry &e : m_entries)
-			e.stamp = 0;
-		m_stamp = 1;
-	}
-	auto take = [&](int32_t slot) {
-		Entry &e = m_entries[slot];
-		if (e.stamp != m_stamp) {
-			e.stamp = m_stamp;
-			out.push_back(e.instance);
-		}
-	};
 	for (int32_t slot : m_big)
-		take(slot);
+		out.push_back(m_entries[slot].instance);
 	int32_t x0, y0, x1, y1;
 	cell_range(area, x0, y0, x1, y1);
-	for (int32_t y = y0; y <= y1; y++)
-		for (int32_t x = x0; x <= x1; x++)
+	// A box filed in several cells is taken only in the first cell of the
+	// query that holds it: the query's first row or column, or the cell where
+	// the box itself begins.
+	for (int32_t y = y0; y <= y1; y++) {
+		int64_t row_top = m_origin_y + (int64_t)y * m_cell;
+		for (int32_t x = x0; x <= x1; x++) {
+			int64_t column_left = m_origin_x + (int64_t)x * m_cell;
 			for (const CellItem &c : m_cells[(size_t)y * m_cols + x])
-				if (c.left <= area.right && c.right >= area.left && c.top <= area.bottom && c.bottom >= area.top)
-					take(c.slot);
+				if (c.left <= area.right && c.right >= area.left && c.top <= area.bottom && c.bottom >= area.top &&
+				    (x == x0 || c.left >= column_left) && (y == y0 || c.top >= row_top))
+					out.push_back(c.instance);
+		}
+	}
 }
 
 uint32_t SpatialIndex::rank(const CInstance &instance) const

@@ -46,12 +46,13 @@ private:
 		CInstance *instance;
 		int32_t x0, y0, x1, y1; // cell range; x0 < 0: not in any cell
 		bool big;               // in the list of boxes too large for cells
-		uint32_t stamp;
 		uint32_t rank;
 	};
-	// An instance's box as a cell holds it.
+	// An instance's box as a cell holds it, with the instance, so that a query
+	// reads nothing but the cells it covers.
 	struct CellItem
 	{
+		CInstance *instance;
 		int32_t slot;
 		int32_t left, top, right, bottom;
 	};
@@ -71,7 +72,6 @@ private:
 	std::vector<int32_t> m_moved; // slots of the instances whose shape changed since the last sync
 	int64_t m_origin_x = 0, m_origin_y = 0, m_cell = 64;
 	int32_t m_cols = 1, m_rows = 1;
-	uint32_t m_stamp = 0;
 };
 
 SpatialIndex &spatial_index();

@@ -12,7 +12,6 @@
 #include "collision_fixture.h"
 #include "world/collision_query.h"
 #include "code/code_ref.h"
-#include "world/collision_query.h"
 #include "world/motion.h"
 #include "world/spatial_index.h"
 
@@ -271,6 +270,21 @@ TEST_F(CollisionFixture, IndexAgreesWithAPlainWalk)
 			set_instance_position(*self, old_x, old_y);
 			ASSERT_EQ(call("instance_place", {x1, y1, which}, self).real(), expected);
 			ASSERT_EQ(place_free(*self, x1, y1), free);
+			// The candidates of an area: each instance once, every box that meets it among them.
+			BoxArea area{(int64_t)std::min(x1, x2), (int64_t)std::min(y1, y2), (int64_t)std::max(x1, x2),
+			             (int64_t)std::max(y1, y2)};
+			spatial_index().sync(room.get());
+			std::vector<CInstance *> found;
+			spatial_index().candidates(area, found);
+			std::sort(found.begin(), found.end());
+			ASSERT_EQ(std::adjacent_find(found.begin(), found.end()), found.end()) << "an instance twice";
+			for (CInstance *i : all) {
+				refresh_bbox(*i);
+				bool meets = mask_sprite(*i) && i->bbox_left != NO_BOX && i->bbox_left <= area.right &&
+				             i->bbox_right >= area.left && i->bbox_top <= area.bottom && i->bbox_bottom >= area.top;
+				if (meets)
+					ASSERT_TRUE(std::binary_search(found.begin(), found.end(), i)) << "instance " << i->id;
+			}
 		}
 		// Changes between rounds: moves, turns and sprite changes; every other round
 		// also removals and new instances, which rebuild the index, while the
