@@ -134,6 +134,77 @@ TEST_F(CallTest, SelfAndOtherAreKeptAcrossScripts)
 	EXPECT_EQ(v.text(), "aba");
 }
 
+TEST_F(CallTest, SelfAndOtherComeBackWhenAScriptReturnsInsideWith)
+{
+	CInstance *a = world.add(100001, 1), *b = world.add(100002, 2);
+	set(a, "tag", Value("a"));
+	set(b, "tag", Value("b"));
+	// with (2) return self.tag + other.tag
+	add_script("scr_with", "push.i 2\npushenv end\nbody:\npush.v self.tag\npush.v other.tag\nadd.v.v\nret.v\n"
+	                       "end:\npopenv body\npush.d 0\nret.d");
+	Value v = run("call.i scr_with 0\npush.v self.tag\nadd.v.v\npush.v other.tag\nadd.v.v", a, a);
+	EXPECT_TRUE(ok);
+	EXPECT_EQ(v.text(), "baaa");
+}
+
+TEST_F(CallTest, EveryKindOfReturnLeavesTheCallersStack)
+{
+	// "[" + scr() + "]" through a built-in: the "]" below the call and the
+	// "[" above its result must be where the caller left them.
+	const struct
+	{
+		const char *body, *joined;
+	} cases[] = {
+		{"push.d 4\nret.d", "[4]"},
+		{"push.s \"s\"\nconv.s.v\nret.v", "[s]"},
+		{"push.s \"t\"\nret.s", "[t]"},
+		{"push.d 1\npush.d 2\nslt.d.d\nret.b", "[1]"},
+		{"push.s \"junk\"\nconv.s.v\npush.d 3\nret.d", "[3]"}, // what the script left is freed
+		{"push.s \"junk\"\nexit.i", "[0]"},
+		{"push.s \"junk\"\npopz.v", "[0]"}, // runs past its end
+	};
+	for (const auto &c : cases) {
+		scripts.clear();
+		script_names.clear();
+		add_script("scr_kind", c.body);
+		Value v = run("push.s \"]\"\nconv.s.v\ncall.i scr_kind 0\npush.s \"[\"\nconv.s.v\ncall.i vm_test_join 3");
+		EXPECT_TRUE(ok) << c.body << error_last();
+		EXPECT_EQ(v.text(), c.joined) << c.body;
+	}
+}
+
+TEST_F(CallTest, ArgumentsBeyondTheCountReadZeroAfterACallThatUsedThem)
+{
+	// scr_wide writes argument5 and takes three arguments; scr_narrow, called
+	// next at the same depth with one, reads argument2 + argument5 + argument_count.
+	add_script("scr_wide", "push.d 9\npop.v.d self.argument5\npush.v self.argument2\nret.v");
+	add_script("scr_narrow", "push.v self.argument2\npush.v self.argument5\nadd.v.v\n"
+	                         "push.v self.argument_count\nadd.v.v\nret.v");
+	std::string both = push_args(3) + "call.i scr_wide 3\npopz.v\n" + push_args(1) + "call.i scr_narrow 1\nret.v";
+	EXPECT_EQ(run(both).real(), 1.0);
+	// The same one level deeper.
+	add_script("scr_outer", both);
+	EXPECT_EQ(run("call.i scr_outer 0").real(), 1.0);
+	EXPECT_TRUE(ok);
+}
+
+TEST_F(CallTest, AScriptReplacedBetweenCallsRunsItsNewCode)
+{
+	add_script("scr_v", "push.d 1\nret.d");
+	const std::string twice = "call.i scr_v 0\ncall.i scr_v 0\nadd.d.d";
+	EXPECT_EQ(run(twice).real(), 2.0);
+	scripts[0] = code("push.d 2\nret.d", "scr_v"); // another piece under the index
+	EXPECT_EQ(run(twice).real(), 4.0);
+	// New bytecode in the same piece (its decoded form is dropped).
+	auto other = code("push.d 3\nret.d");
+	scripts[0]->set_owned_bytecode(
+		std::vector<uint8_t>(other->buffer.words, other->buffer.words + other->buffer.length));
+	EXPECT_EQ(run(twice).real(), 6.0);
+	scripts[0]->kind = CODE_EMPTY; // an empty piece answers the real 0
+	EXPECT_EQ(run(twice).real(), 0.0);
+	EXPECT_TRUE(ok);
+}
+
 TEST_F(CallTest, ExtensionFunctionsAnswerZeroUntilExtensionsExist)
 {
 	Value v = run("push.d 3\nconv.d.v\ncall.i #500000 1\npush.d 2\nadd.d.v");

@@ -3,7 +3,7 @@
 // returns, and the unwinding of frames after an error.
 #include "code/arguments.h"
 #include "code/variables.h"
-#include "code/vm/machine_access.h"
+#include "code/vm/call_path.h"
 #include "common/console.h"
 
 std::string vm_function_name(int32_t id)
@@ -78,38 +78,9 @@ const Instr *vm_call_script(Machine &m, const Instr *in, int32_t index, int argc
 	const Instr *entry = vm_program_of(m, *code);
 	if (!entry)
 		return nullptr;
-	bool locals = code->program().uses_locals;
 	if (vm_settings().trace)
 		dbg_console().Output("script call = %s\n", code->name.c_str());
-	CallFrame &f = m.rs->frames[m.depth];
-	ScriptArguments &arguments = script_arguments();
-	for (int i = 0; i < argc; i++)
-		slot_to_value(m.sp[-1 - i], f.args[i]);
-	f.caller_args = arguments.values;
-	f.argc = arguments.count;
-	f.written = arguments.written;
-	arguments.values = f.args;
-	arguments.count = argc;
-	arguments.written = argc;
-	f.return_ip = in + 1;
-	f.call = in;
-	f.self = m.self;
-	f.other = m.other;
-	f.code = m.code;
-	f.instrs = m.instrs;
-	f.locals = m.locals;
-	f.base = m.base;
-	f.result_at = m.sp - argc;
-	f.with_base = m.with_base;
-	m.sp = f.result_at;
-	m.base = m.sp;
-	m.limit -= VM_FRAME_UNITS;
-	m.with_base = m.withs;
-	m.code = code;
-	m.instrs = entry;
-	m.locals = locals ? &enter_locals() : nullptr;
-	m.depth++;
-	vm_set_stores(m);
+	lay_script_frame(m, in, code, entry, argc, m.sp, m.base, m.limit);
 	return entry;
 }
 
@@ -117,11 +88,7 @@ const Instr *vm_call_script(Machine &m, const Instr *in, int32_t index, int argc
 // gives the caller's next instruction.
 const Instr *vm_return(Machine &m, Slot *result)
 {
-	CallFrame &f = m.rs->frames[m.depth - 1];
 	// The result as a Value slot: one already is; others pass through a Value.
-	// Kept in registers and written to the caller's slot at the end: a slot
-	// built in memory field by field and then copied whole would wait for
-	// those writes to reach memory.
 	int64_t bits;
 	char *text;
 	uint32_t kind;
@@ -140,32 +107,13 @@ const Instr *vm_return(Machine &m, Slot *result)
 		kind = taken.kind;
 	}
 	free_slots(m.base, m.sp);
-	if (m.withs > m.with_base)
-		vm_close_withs(m, m.with_base);
-	m.depth--;
-	if (m.locals)
-		leave_locals();
-	ScriptArguments &arguments = script_arguments();
-	// The frame's values back to the real 0 for its next call.
-	Value::clear_range(f.args, arguments.written);
-	arguments.values = f.caller_args;
-	arguments.count = f.argc;
-	arguments.written = f.written;
-	m.self = f.self;
-	m.other = f.other;
-	m.code = f.code;
-	m.instrs = f.instrs;
-	m.locals = f.locals;
-	m.base = f.base;
-	m.with_base = f.with_base;
-	m.limit += VM_FRAME_UNITS;
-	m.sp = f.result_at;
-	Slot &out = *m.sp++;
-	out.l = bits;
-	out.s = text;
-	set_tag(out, SLOT_VALUE, kind);
-	vm_set_stores(m);
-	return f.return_ip;
+	bool withs = m.withs > m.with_base;
+	if (withs)
+		vm_close_withs(m, m.with_base); // self and other as at the call
+	const Instr *next = leave_script_frame(m, bits, text, kind, m.sp, m.base, m.limit);
+	if (withs)
+		vm_set_stores(m);
+	return next;
 }
 
 // After a failure: every script frame is left as a return would leave it, so

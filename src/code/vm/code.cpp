@@ -9,12 +9,14 @@ void CCode::set_owned_bytecode(std::vector<uint8_t> bytes)
 	buffer.length = (uint32_t)m_owned.size();
 	// Even an empty piece has a buffer: it runs and ends at once.
 	buffer.words = m_owned.empty() ? reinterpret_cast<const uint8_t *>("") : m_owned.data();
-	m_program.reset();
+	forget_program();
 }
 
 const Program &CCode::decode()
 {
 	m_program = std::make_unique<Program>(decode_program(buffer.words, buffer.length, strings.get()));
+	m_entry = m_program->error.empty() ? m_program->code.data() : nullptr;
+	m_uses_locals = m_program->uses_locals;
 	return *m_program;
 }
 

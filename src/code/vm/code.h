@@ -66,7 +66,16 @@ public:
 	// variable and function id in the bytecode).
 	const Program &program() { return m_program ? *m_program : decode(); }
 	// Drops the decoded form, so that the next run decodes the bytes again.
-	void forget_program() { m_program.reset(); }
+	void forget_program()
+	{
+		m_program.reset();
+		m_entry = nullptr;
+	}
+	// The first instruction of the decoded program when it is decoded and well
+	// formed, else null: a script call's one test before entering the piece.
+	const Instr *entry() const { return m_entry; }
+	// Whether the decoded program may reach the locals (see Program).
+	bool uses_locals() const { return m_uses_locals; }
 
 	// The source line of the instruction at byte offset pc: lines count from 0;
 	// -1 without a line table. `text` receives the line's text (at most 255
@@ -78,4 +87,6 @@ private:
 
 	std::vector<uint8_t> m_owned;
 	std::unique_ptr<Program> m_program;
+	const Instr *m_entry = nullptr;
+	bool m_uses_locals = true;
 };

@@ -1,7 +1,7 @@
 // machine_loop.cpp: the run loop of the bytecode machine: dispatch through a
 // table of label addresses on the decoded instructions, the stack discipline,
 // operators, and the combined handlers of common sequences.
-#include "code/vm/machine_access.h"
+#include "code/vm/call_path.h"
 
 // The loop. Returns true when the piece ran to its end.
 bool vm_run_loop(Machine &m)
@@ -160,17 +160,30 @@ L_DUP:
 	DISPATCH();
 L_RET:
 	NEED(1);
-	SAVE();
-	if (m.depth == 0)
+	if (m.depth == 0) {
+		SAVE();
 		return true; // the result stays on top
-	m.sp--;
+	}
+	sp--;
+	if (const Instr *next = return_fast(m, sp, sp, base, limit)) {
+		ip = next;
+		DISPATCH();
+	}
+	SAVE();
 	ip = vm_return(m, m.sp);
 	LOAD();
 	DISPATCH();
 L_EXIT:
-	SAVE();
-	if (m.depth == 0)
+L_END:
+	if (m.depth == 0) {
+		SAVE();
 		return true;
+	}
+	if (const Instr *next = return_fast(m, nullptr, sp, base, limit)) {
+		ip = next;
+		DISPATCH();
+	}
+	SAVE();
 	ip = vm_return(m, nullptr);
 	LOAD();
 	DISPATCH();
@@ -233,6 +246,10 @@ L_CALL: {
 	int32_t id = in->i;
 	NEED(argc);
 	if (id >= SCRIPT_ID_BASE && id < EXTENSION_ID_BASE) {
+		if (const Instr *entry = enter_script_fast(m, in, id - SCRIPT_ID_BASE, argc, sp, base, limit)) {
+			ip = entry;
+			DISPATCH();
+		}
 		SAVE();
 		ip = vm_call_script(m, in, id - SCRIPT_ID_BASE, argc);
 		if (!ip)
@@ -252,13 +269,6 @@ L_CALL: {
 }
 L_BREAK:
 L_NOP:
-	DISPATCH();
-L_END:
-	SAVE();
-	if (m.depth == 0)
-		return true;
-	ip = vm_return(m, nullptr);
-	LOAD();
 	DISPATCH();
 
 L_F_CMP_BRANCH: {

@@ -24,23 +24,24 @@ constexpr int VM_MAX_FRAMES = VM_STACK_UNITS / VM_FRAME_UNITS + 1;
 constexpr int VM_MAX_WITHS = VM_STACK_UNITS / VM_WITH_UNITS + 1;
 
 // A script call: the caller's registers, and the callee's sixteen argument
-// values (all the real 0 while the frame is not in use).
+// values (all the real 0 while the frame is not in use). Self and other are not
+// kept: a call leaves them as they are, and its with frames are closed (putting
+// them back) before it returns.
 struct CallFrame
 {
-	const Instr *return_ip;
-	const Instr *call;
-	CInstance *self;
-	CInstance *other;
+	const Instr *return_ip; // the instruction after the call
 	CCode *code;
 	const Instr *instrs;
 	CVariableList *locals;
-	Slot *base;       // the caller's stack floor
-	Slot *result_at;  // where the call's arguments began; the result goes here
+	Slot *base;         // the caller's stack floor
 	Value *caller_args; // the caller's argument values
 	int32_t argc;       // the caller's argument count
 	int32_t written;    // and how far its values were written
 	int32_t with_base;
 	Value args[MAX_ARGUMENTS];
+
+	// The call instruction, for the call stack of error reports.
+	const Instr *call() const { return return_ip - 1; }
 };
 
 // A with frame: the saved self and other, and the instances still to visit

@@ -41,7 +41,7 @@ std::string vm_error_text(Machine &m, const std::string &message)
 		text += "stack frame is\n" + place(m.code, m.current, nullptr) + "\n";
 		for (int i = m.depth - 1; i >= 0; i--) {
 			const CallFrame &f = m.rs->frames[i];
-			text += "called from - " + place(f.code, f.call, &line_text) + " - " + line_text + "\n";
+			text += "called from - " + place(f.code, f.call(), &line_text) + " - " + line_text + "\n";
 		}
 	}
 	return text;
