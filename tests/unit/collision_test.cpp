@@ -392,9 +392,11 @@ TEST_F(CollisionFixture, MoveRandomStaysWhenNoPlaceIsFree)
 namespace {
 
 std::vector<std::string> g_meetings;
+int g_spawns_left = 0;
 
-// Collision code: logs the meeting; "turn" reverses self, "stop" halts it and
-// "end" destroys it.
+// Collision code: logs the meeting; "turn" reverses self, "stop" halts it,
+// "end" destroys it and "spawn" makes (a limited number of times) a moving
+// instance of the other's object beside it.
 bool meeting_runner(CodeRef &code, CInstance *self, CInstance *other, Value *)
 {
 	g_meetings.push_back(code.source + " " + std::to_string(self->id) + " " + std::to_string(other->id) + " " +
@@ -406,6 +408,10 @@ bool meeting_runner(CodeRef &code, CInstance *self, CInstance *other, Value *)
 		set_instance_speed(*self, 0);
 	} else if (code.source == "end") {
 		self->marked = true;
+	} else if (code.source == "spawn" && g_spawns_left > 0) {
+		g_spawns_left--;
+		CInstance *born = create_instance(*current_room_instances(), self->x + 4, self->y, other->object_index);
+		set_instance_hspeed(*born, 2);
 	}
 	return true;
 }
@@ -413,7 +419,8 @@ bool meeting_runner(CodeRef &code, CInstance *self, CInstance *other, Value *)
 } // namespace
 
 // The same crowded room run with and without the index gives the same
-// meetings in the same order and the same final places.
+// meetings in the same order and the same final places, with instances
+// destroyed and created by the events of the pass.
 TEST_F(CollisionFixture, CollisionPassWithIndexMatchesAllPairs)
 {
 	auto run = [&](bool indexed) {
@@ -424,6 +431,7 @@ TEST_F(CollisionFixture, CollisionPassWithIndexMatchesAllPairs)
 		int ball = object(block(6));
 		int rock = object(sprite(left_half()), true);
 		int ghost = object(block(5));
+		int seed = object(block(7));
 		auto handler = [](const char *source) {
 			auto e = std::make_unique<CEvent>();
 			e->code.source = source;
@@ -432,11 +440,12 @@ TEST_F(CollisionFixture, CollisionPassWithIndexMatchesAllPairs)
 		object_table().find(ball)->set_event(EV_COLLISION, ball, handler("turn"));
 		object_table().find(ball)->set_event(EV_COLLISION, rock, handler("stop"));
 		object_table().find(ghost)->set_event(EV_COLLISION, ball, handler("end"));
+		object_table().find(seed)->set_event(EV_COLLISION, ball, handler("spawn"));
 		object_table().build_event_lists();
 		std::mt19937 rng(3);
 		auto uniform = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
 		for (int n = 0; n < 300; n++) {
-			int o = n % 10 == 0 ? rock : n % 7 == 0 ? ghost : ball;
+			int o = n % 10 == 0 ? rock : n % 7 == 0 ? ghost : n % 13 == 0 ? seed : ball;
 			CInstance *i = make(o, uniform(0, 240), uniform(0, 240));
 			if (o != rock) {
 				set_instance_direction(*i, uniform(0, 360));
@@ -445,6 +454,7 @@ TEST_F(CollisionFixture, CollisionPassWithIndexMatchesAllPairs)
 		}
 		set_spatial_index_enabled(indexed);
 		g_meetings.clear();
+		g_spawns_left = 40;
 		set_code_runner(meeting_runner);
 		for (int step = 0; step < 8; step++) {
 			for (CInstance *i = room->active.head; i; i = i->next) {
@@ -465,5 +475,6 @@ TEST_F(CollisionFixture, CollisionPassWithIndexMatchesAllPairs)
 	std::vector<std::string> all_pairs = run(false);
 	std::vector<std::string> indexed = run(true);
 	EXPECT_GT(all_pairs.size(), 300u + 50u) << "the room is crowded enough to meet often";
+	EXPECT_EQ(g_spawns_left, 0) << "instances were made during the pass";
 	EXPECT_EQ(indexed, all_pairs);
 }
