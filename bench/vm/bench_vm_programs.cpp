@@ -18,6 +18,7 @@
 #include "code/errors.h"
 #include "code/function_table.h"
 #include "code/vm/code.h"
+#include "code/vm/disassemble.h"
 #include "code/vm/machine.h"
 #include "world/instance.h"
 
@@ -133,11 +134,30 @@ struct Bench
 	int64_t n, tiny_n;
 };
 
+// Prints the listing of each script of a program and the handlers the
+// machine runs, for profiling.
+int list_program(const char *name)
+{
+	register_builtin_families();
+	if (!load_program(std::string(BENCH_VM_DIR) + "/" + name + ".gml"))
+		return 1;
+	for (Script &s : g_scripts) {
+		printf("script %s:\n%s", s.name.c_str(), disassemble(s.code->buffer.words, s.code->buffer.length, {}).c_str());
+		printf("handlers:");
+		for (const Instr &in : s.code->program().code)
+			printf(" %u", in.handler);
+		printf("\n");
+	}
+	return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
 	bool tiny = argc > 1 && strcmp(argv[1], "--tiny") == 0;
+	if (argc > 2 && strcmp(argv[1], "--list") == 0)
+		return list_program(argv[2]);
 	const char *only = argc > 1 && !tiny ? argv[1] : nullptr;
 	const std::string dir = BENCH_VM_DIR;
 	register_builtin_families();

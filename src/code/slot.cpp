@@ -296,7 +296,7 @@ bool slot_store_general(Slot &s, Value &out)
 		} else if (s.kind == VALUE_REAL) {
 			out.set_real(s.d);
 		} else {
-			out = Value::malformed(s.kind);
+			out = Value::malformed(s.kind == VALUE_UNSET_LOCAL ? s.kind - 1 : s.kind);
 		}
 		return true;
 	}

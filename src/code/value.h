@@ -14,6 +14,10 @@ enum ValueKind : uint32_t
 	VALUE_STRING = 1,
 };
 
+// The kind the machine marks a local's slot with until the local is first
+// written; no value of a game has it (a damaged slot's kind is changed).
+constexpr uint32_t VALUE_UNSET_LOCAL = 0xFFFFFFFFu;
+
 class Value
 {
 public:

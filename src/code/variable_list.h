@@ -23,7 +23,8 @@ constexpr int32_t ARRAY_ROW_SIZE = 32000;
 constexpr int32_t VARIABLES_SAVE_VERSION = 442;
 
 // Set by the last get or set that met an index outside the array; cleared by
-// every get and set.
+// every get and set (the machine's direct reads and writes of present
+// variables leave it: it reads the flag only right after a get or set).
 extern bool g_variable_index_out_of_range;
 inline bool variable_index_out_of_range() { return g_variable_index_out_of_range; }
 inline void set_variable_index_out_of_range(bool flag) { g_variable_index_out_of_range = flag; }

@@ -34,7 +34,7 @@ GlobalState &globals()
 
 struct LocalsPool
 {
-	std::vector<std::unique_ptr<CVariableList>> lists;
+	std::vector<std::unique_ptr<CLocals>> lists;
 	int32_t depth = 0;
 };
 
@@ -291,15 +291,41 @@ bool load_global_variables(StreamReader &in, std::string *error)
 	return true;
 }
 
-CVariableList &enter_locals()
+CLocals::CLocals()
+{
+	for (Value &v : slots)
+		v = Value::malformed(VALUE_UNSET_LOCAL);
+}
+
+CVariableList CLocals::with_slot_values(const std::vector<int32_t> &slot_ids) const
+{
+	CVariableList list(*this);
+	for (size_t i = 0; i < slot_ids.size() && i < used; i++) {
+		CVariable *v = slots[i].kind() != VALUE_UNSET_LOCAL ? list.find(slot_ids[i]) : nullptr;
+		if (v)
+			v->value = slots[i];
+	}
+	return list;
+}
+
+void CLocals::reset_slots()
+{
+	for (uint32_t i = 0; i < used; i++)
+		slots[i] = Value::malformed(VALUE_UNSET_LOCAL);
+	used = 0;
+}
+
+CLocals &enter_locals()
 {
 	LocalsPool &pool = locals_pool();
 	size_t depth = (size_t)pool.depth++;
 	if (depth >= pool.lists.size())
-		pool.lists.push_back(std::make_unique<CVariableList>());
-	CVariableList &list = *pool.lists[depth];
+		pool.lists.push_back(std::make_unique<CLocals>());
+	CLocals &list = *pool.lists[depth];
 	if (list.count() > 0)
 		list.clear();
+	if (list.used > 0)
+		list.reset_slots();
 	return list;
 }
 

@@ -71,8 +71,29 @@ void reset_global_variables();
 void save_global_variables(StreamWriter &out);
 bool load_global_variables(StreamReader &in, std::string *error = nullptr);
 
+// The locals of one nesting depth of running code: the list, and the values of
+// the locals the machine keeps in numbered slots (numbered when a piece is
+// decoded). A slot reads VALUE_UNSET_LOCAL as its kind until its local is first
+// written; that write also adds the local to the list, so that the list keeps
+// the order of first writes, but the list's value of a slot local is not kept
+// up to date: with_slot_values gives the list as the code sees it.
+constexpr uint32_t LOCAL_SLOT_COUNT = 256;
+
+class CLocals : public CVariableList
+{
+public:
+	CLocals();
+	// The list with the values of the set slots, whose ids are `slot_ids`.
+	CVariableList with_slot_values(const std::vector<int32_t> &slot_ids) const;
+	// Frees the values of the slots used since the depth was entered.
+	void reset_slots();
+
+	Value slots[LOCAL_SLOT_COUNT];
+	uint32_t used = 0; // slots [0, used) may be set
+};
+
 // The locals pool: one list per nesting depth of running code, created on first
-// use and emptied each time its depth is entered.
-CVariableList &enter_locals();
+// use and emptied (its slots unset) each time its depth is entered.
+CLocals &enter_locals();
 void leave_locals();
 int32_t locals_depth();

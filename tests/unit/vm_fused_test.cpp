@@ -82,6 +82,28 @@ TEST_F(Fused, SameResultsAsOneByOne)
 		{"push.d 0\npop.v.d local.i\ntop:\npush.v local.i\npush.d 3\nslt.d.v\nbf end\n"
 		 "push.s \"x\"\npop.v.s local.i\nb top\nend:\npush.v local.i",
 		 "ERROR"},
+		// a op b op c at once; a string third operand steps aside.
+		{"push.d 3\npop.v.d local.a\npush.v local.a\npush.d 2\nmul.d.v\npush.v local.a\nsub.v.v\n"
+		 "pop.v.v local.r\npush.v local.r",
+		 "3"},
+		{"push.s \"s\"\npop.v.s local.s\npush.d 3\npush.d 2\nmul.d.d\npush.v local.s\nadd.v.d", "ERROR"},
+		// x += a[i] and a[i] = x with both operands pushed; a string element
+		// or value, an index outside the rows and a negative one go the general way.
+		{"push.d 0\npop.v.d local.i\npush.d 0\npop.v.d local.t\ntop:\npush.v local.i\npush.d 4\nslt.d.v\nbf end\n"
+		 "push.v local.i\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\n"
+		 "push.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top\nend:\n"
+		 "push.v local.t\npush.d 10\npush.d 3\nconv.d.i\npush.v self.arr[]\nmul.v.d\nadd.v.v",
+		 "36"},
+		{"push.s \"s\"\npop.v.s local.s\npush.v local.s\npush.d 1\nconv.d.i\npop.v.v self.arr[]\n"
+		 "push.d 1\npush.d 1\nconv.d.i\npush.v self.arr[]\nadd.v.d",
+		 "ERROR"},
+		{"push.s \"s\"\npop.v.s local.s\npush.v local.s\npush.d 1\nconv.d.i\npop.v.v self.arr[]\n"
+		 "push.d 1\nconv.d.i\npush.v self.arr[]",
+		 "\"s\""},
+		{"push.d 2\npush.d 5\nconv.d.i\npop.v.d self.arr[]\npush.d 1\npush.d 7\nconv.d.i\npush.v self.arr[]\nadd.v.d",
+		 "ERROR"},
+		{"push.d 2\npop.v.d local.x\npush.v local.x\npush.d -1\nconv.d.i\npop.v.v self.arr[]\npush.d 1", "ERROR"},
 		// Arguments read and written through their rows' fast way.
 		{"push.d 4\npop.v.d self.argument3\npush.v self.argument3\npush.d 1\nadd.d.v\npop.v.v self.argument3\n"
 		 "push.v self.argument3",

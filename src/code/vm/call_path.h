@@ -47,7 +47,7 @@ inline void lay_script_frame(Machine &m, const Instr *in, CCode *code, const Ins
 	m.code = code;
 	m.instrs = entry;
 	m.locals = code->uses_locals() ? &enter_locals() : nullptr;
-	m.stores[VAR_FAST_LOCAL] = m.locals;
+	vm_set_locals_store(m);
 	m.depth++;
 }
 
@@ -86,7 +86,7 @@ inline const Instr *leave_script_frame(Machine &m, int64_t bits, char *text, uin
 	m.code = f.code;
 	m.instrs = f.instrs;
 	m.locals = f.locals;
-	m.stores[VAR_FAST_LOCAL] = m.locals;
+	vm_set_locals_store(m);
 	m.with_base = f.with_base;
 	m.limit = limit += VM_FRAME_UNITS;
 	sp = base;

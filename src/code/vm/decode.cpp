@@ -1,4 +1,5 @@
 // decode.cpp: turns bytecode into the machine's decoded form and checks it.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -6,6 +7,7 @@
 
 #include "code/function_table.h"
 #include "code/variable_names.h"
+#include "code/variables.h"
 
 namespace {
 
@@ -64,6 +66,50 @@ VarFast fast_store_of(Instr &in)
 	case -6: return VAR_FAST_UNSPECIFIED;
 	case -7: return VAR_FAST_LOCAL;
 	default: return VAR_FAST_NONE;
+	}
+}
+
+// Whether the instruction reads or writes a variable operand.
+bool variable_operand(const Instr &in)
+{
+	return in.handler != OP_NOP && (in.base == OP_PUSH || in.base == OP_POP) && in.t1 == TYPE_VARIABLE;
+}
+
+// Numbers the locals that the piece only ever reads and writes whole through
+// `local` in the field, so that the machine keeps them in slots instead of
+// looking them up in the locals list. A piece that takes an instance from the
+// stack might reach any local through it: its locals all stay in the list.
+void number_local_slots(Program &program)
+{
+	std::vector<int32_t> &ids = program.slot_ids;
+	std::vector<int32_t> listed; // locals also reached in another way
+	for (const Instr &in : program.code) {
+		if (!variable_operand(in))
+			continue;
+		if (!(in.var.flags & VAR_INSTANCE_IN_FIELD)) {
+			ids.clear();
+			return;
+		}
+		if (in.field != -7)
+			continue;
+		if (in.fast != VAR_FAST_LOCAL || in.indexed)
+			listed.push_back(in.var.id);
+		else if (std::find(ids.begin(), ids.end(), in.var.id) == ids.end() && ids.size() < LOCAL_SLOT_COUNT)
+			ids.push_back(in.var.id);
+	}
+	for (int32_t id : listed) {
+		auto at = std::find(ids.begin(), ids.end(), id);
+		if (at != ids.end())
+			ids.erase(at);
+	}
+	for (Instr &in : program.code) {
+		if (!variable_operand(in) || in.fast != VAR_FAST_LOCAL || in.indexed)
+			continue;
+		auto at = std::find(ids.begin(), ids.end(), in.var.id);
+		if (at != ids.end()) {
+			in.fast = VAR_FAST_SLOT;
+			in.aux = (uint8_t)(at - ids.begin());
+		}
 	}
 }
 
@@ -191,6 +237,7 @@ Program decode_program(const uint8_t *bytes, uint32_t length, const StringTexts 
 		return program;
 	}
 	program.code.push_back(end_instr(length));
+	number_local_slots(program);
 	fuse_program(program);
 	return program;
 }

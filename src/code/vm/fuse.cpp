@@ -1,7 +1,8 @@
 // fuse.cpp: finds the common short sequences of decoded instructions (a loop
-// test, `x = a + b`, an array element with a computed index) and marks their
-// first instruction with a combined handler; a jump to a loop's test takes
-// the test along. The machine runs the sequence at once when its operands are
+// test, `x = a + b`, an array element with a computed index, `x += a[i]`) and
+// marks their first instruction with a combined handler; a jump to a loop's
+// test takes the test along, and a local kept in a slot has its own push and
+// pop. The machine runs the sequence at once when its operands are
 // plain reals and present variables, and otherwise runs the first instruction
 // alone, so the effect is always the sequence's.
 #include "code/vm/program.h"
@@ -38,6 +39,16 @@ uint8_t combined(const Instr *c, size_t left)
 		return OP_F_CMP_BRANCH;
 	if (left >= 4 && simple_push(c[0]) && simple_push(c[1]) && arith(c[2]) && plain_pop(c[3]))
 		return OP_F_ARITH_POP;
+	if (left >= 5 && simple_push(c[0]) && simple_push(c[1]) && arith(c[2]) && simple_push(c[3]) && arith(c[4]))
+		return OP_F_ARITH2_PUSH;
+	if (left >= 6 && simple_push(c[0]) && simple_push(c[1]) && conv_to_int(c[2]) && element(c[3], OP_PUSH) &&
+	    arith(c[4]) && plain_pop(c[5]))
+		return OP_F_ELEMENT_ARITH_POP;
+	if (left >= 5 && simple_push(c[0]) && simple_push(c[1]) && conv_to_int(c[2]) && element(c[3], OP_PUSH) &&
+	    arith(c[4]))
+		return OP_F_ELEMENT_ARITH;
+	if (left >= 4 && simple_push(c[0]) && simple_push(c[1]) && conv_to_int(c[2]) && element(c[3], OP_POP))
+		return OP_F_STORE_ELEMENT;
 	if (left >= 3 && simple_push(c[0]) && simple_push(c[1]) && arith(c[2]))
 		return OP_F_ARITH_PUSH;
 	if (left >= 3 && simple_push(c[0]) && conv_to_int(c[1]) && element(c[2], OP_PUSH))
@@ -48,6 +59,8 @@ uint8_t combined(const Instr *c, size_t left)
 		return OP_F_ARITH_K;
 	if (left >= 2 && arith(c[0]) && plain_pop(c[1]))
 		return OP_F_ARITH_STORE;
+	if (c[0].t1 == TYPE_VARIABLE && c[0].fast == VAR_FAST_SLOT && (c[0].base == OP_PUSH || c[0].base == OP_POP))
+		return c[0].base == OP_PUSH ? OP_F_PUSH_SLOT : OP_F_POP_SLOT;
 	return c[0].base;
 }
 

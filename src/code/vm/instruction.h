@@ -46,6 +46,12 @@ enum OpHandler : uint8_t
 	OP_F_PUSH_ELEMENT, // push an index, conv to int, push an array element
 	OP_F_POP_ELEMENT,  // push an index, conv to int, pop into an array element
 	OP_F_JUMP_CMP,     // b to a compare and branch: the loop's test run at once
+	OP_F_PUSH_SLOT,    // push of a local kept in a slot
+	OP_F_POP_SLOT,     // pop into a local kept in a slot
+	OP_F_ARITH2_PUSH,  // push a, push b, add/sub/mul, push c, add/sub/mul
+	OP_F_STORE_ELEMENT, // push a value, push an index, conv to int, pop into an array element
+	OP_F_ELEMENT_ARITH, // push a, push an index, conv to int, push an element, add/sub/mul
+	OP_F_ELEMENT_ARITH_POP, // the same, then pop into a variable
 	OP_HANDLER_COUNT,
 };
 

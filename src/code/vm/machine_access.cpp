@@ -3,6 +3,7 @@
 // errors of a failed get or set) and pushes of every operand type.
 #include "code/vm/machine_access.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "code/variable_names.h"
@@ -58,10 +59,28 @@ bool variable_target(Machine &m, const Instr *in, int32_t &instance, int32_t &in
 	return true;
 }
 
+// A write to a slot local; the first one adds the local to the list, in the
+// order of first writes that the list keeps.
+void set_slot_local(Machine &m, const Instr *in, Value &v)
+{
+	Value &slot = m.frame[in->aux];
+	if (slot.kind() == VALUE_UNSET_LOCAL) {
+		m.locals->declare(in->var.id);
+		m.locals->used = std::max(m.locals->used, (uint32_t)in->aux + 1);
+	}
+	slot = std::move(v);
+}
+
 } // namespace
 
 bool push_variable(Machine &m, const Instr *in)
 {
+	// A slot local read before its first write: absent from the list as well,
+	// so the list's get gives what a local never written reads.
+	if (in->fast == VAR_FAST_SLOT && m.frame[in->aux].kind() != VALUE_UNSET_LOCAL) {
+		*m.sp++ = slot_value_copy(m.frame[in->aux]);
+		return true;
+	}
 	int32_t instance, index;
 	if (!variable_target(m, in, instance, index))
 		return vm_fail(m, "Push :: Execution Error - Instruction malformed");
@@ -89,6 +108,10 @@ bool pop_variable(Machine &m, const Instr *in)
 	if (slot.type == SLOT_FLOAT || !slot_to_value(slot, v)) {
 		slot_free(slot);
 		return vm_fail(m, "Pop :: Execution Engine");
+	}
+	if (in->fast == VAR_FAST_SLOT) {
+		set_slot_local(m, in, v);
+		return true;
 	}
 	set_variable_index_out_of_range(false);
 	if (!set_by_instance_value(scope_of(m), instance, in->var.id, index, v)) {

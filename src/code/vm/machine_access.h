@@ -20,6 +20,13 @@ inline void set_tag(Slot &s, uint8_t type, uint32_t kind)
 	s.tag = (uint64_t)kind | ((uint64_t)type << 32); // little-endian: type in the fifth byte
 }
 
+// Refreshes the locals' store and slots after the locals changed.
+inline void vm_set_locals_store(Machine &m)
+{
+	m.stores[VAR_FAST_LOCAL] = m.locals;
+	m.frame = m.locals ? m.locals->slots : nullptr;
+}
+
 // Refreshes the stores of the fast operands after self, other or the locals
 // changed.
 inline void vm_set_stores(Machine &m)
@@ -28,16 +35,17 @@ inline void vm_set_stores(Machine &m)
 	m.stores[VAR_FAST_SELF] = self;
 	m.stores[VAR_FAST_OTHER] = m.other ? &m.other->variables : nullptr;
 	m.stores[VAR_FAST_UNSPECIFIED] = self;
-	m.stores[VAR_FAST_LOCAL] = m.locals;
+	vm_set_locals_store(m);
 }
 
 // All the stores, at the start of a run.
 inline void vm_init_stores(Machine &m)
 {
-	static_assert(VAR_FAST_ARGUMENT < 8);
+	static_assert(VAR_FAST_SLOT < 8);
 	m.stores[VAR_FAST_NONE] = nullptr;
 	m.stores[VAR_FAST_GLOBAL] = &global_variables();
 	m.stores[VAR_FAST_ARGUMENT] = nullptr;
+	m.stores[VAR_FAST_SLOT] = nullptr;
 	vm_set_stores(m);
 }
 
@@ -61,6 +69,10 @@ inline CVariable *fast_variable(Machine &m, const Instr *in)
 // access must do it (a variable not yet present, a missing instance).
 inline Value *fast_value(Machine &m, const Instr *in)
 {
+	if (in->fast == VAR_FAST_SLOT) {
+		Value *v = &m.frame[in->aux];
+		return v->kind() != VALUE_UNSET_LOCAL ? v : nullptr;
+	}
 	if (in->fast == VAR_FAST_ARGUMENT)
 		return &script_arguments().values[in->aux];
 	CVariable *v = fast_variable(m, in);
@@ -70,6 +82,10 @@ inline Value *fast_value(Machine &m, const Instr *in)
 // The same for a write: an argument written is marked so.
 inline Value *fast_target(Machine &m, const Instr *in)
 {
+	if (in->fast == VAR_FAST_SLOT) {
+		Value *v = &m.frame[in->aux];
+		return v->kind() != VALUE_UNSET_LOCAL ? v : nullptr;
+	}
 	if (in->fast == VAR_FAST_ARGUMENT)
 		return &script_arguments().write_at(in->aux);
 	CVariable *v = fast_variable(m, in);
@@ -82,7 +98,6 @@ inline bool push_variable_fast(Machine &m, const Instr *in, Slot *&sp)
 	const Value *v = fast_value(m, in);
 	if (!v)
 		return false;
-	set_variable_index_out_of_range(false);
 	Slot &top = *sp++;
 	if (v->is_real()) {
 		top.l = 0;
@@ -103,7 +118,6 @@ inline bool pop_variable_fast(Machine &m, const Instr *in, Slot *&sp, Slot *base
 	Value *v = fast_target(m, in);
 	if (!v || !slot_store(sp[-1], *v))
 		return false;
-	set_variable_index_out_of_range(false);
 	sp--;
 	return true;
 }
@@ -193,6 +207,14 @@ inline double arith_of(uint8_t handler, double a, double b)
 // set for a variable, whose push makes a Value slot.
 inline bool simple_real(Machine &m, const Instr *in, double &x, bool &value)
 {
+	if (in->fast == VAR_FAST_SLOT) {
+		const Value &v = m.frame[in->aux];
+		if (v.kind() != VALUE_REAL)
+			return false;
+		x = v.real();
+		value = true;
+		return true;
+	}
 	if (in->t1 == TYPE_DOUBLE) {
 		x = in->d;
 		return true;
@@ -200,7 +222,6 @@ inline bool simple_real(Machine &m, const Instr *in, double &x, bool &value)
 	const Value *v = fast_value(m, in);
 	if (!v || !v->is_real())
 		return false;
-	set_variable_index_out_of_range(false);
 	x = v->real();
 	value = true;
 	return true;
@@ -229,6 +250,9 @@ inline Value *fast_element(Machine &m, const Instr *in, int32_t index)
 		return nullptr;
 	if (index == 0)
 		return &v->value;
+	// Row 0 without the division: a 1-D array.
+	if ((uint32_t)index < (uint32_t)ARRAY_ROW_SIZE && !v->rows.empty() && within(v->rows[0], (size_t)index))
+		return &v->rows[0][(size_t)index];
 	int32_t row = index / ARRAY_ROW_SIZE, column = index % ARRAY_ROW_SIZE;
 	if (row < 0 || column < 0 || !within(v->rows, (size_t)row) || !within(v->rows[(size_t)row], (size_t)column))
 		return nullptr;

@@ -20,6 +20,12 @@ bool vm_run_loop(Machine &m)
 		&&L_F_PUSH_ELEMENT,
 		&&L_F_POP_ELEMENT,
 		&&L_F_JUMP_CMP,
+		&&L_F_PUSH_SLOT,
+		&&L_F_POP_SLOT,
+		&&L_F_ARITH2_PUSH,
+		&&L_F_STORE_ELEMENT,
+		&&L_F_ELEMENT_ARITH,
+		&&L_F_ELEMENT_ARITH_POP,
 	};
 	const VMSettings &settings = vm_settings();
 	const bool slow = vm_counting_instructions() || settings.trace_instructions || !settings.breakpoints.empty();
@@ -311,7 +317,6 @@ L_F_ARITH_POP: {
 	if (!target)
 		UNFUSED();
 	target->set_real(arith_of(in[2].base, a, b));
-	set_variable_index_out_of_range(false);
 	ip = in + 4;
 	DISPATCH();
 }
@@ -334,7 +339,6 @@ L_F_ARITH_STORE: {
 	if (!target)
 		UNFUSED();
 	target->set_real(arith_of(in->base, a, b));
-	set_variable_index_out_of_range(false);
 	sp -= 2;
 	ip = in + 2;
 	DISPATCH();
@@ -342,7 +346,7 @@ L_F_ARITH_STORE: {
 L_F_PUSH_ELEMENT: {
 	double x;
 	bool value = false;
-	if (sp + 1 > limit || !simple_real(m, in, x, value))
+	if (sp + 2 > limit || !simple_real(m, in, x, value))
 		UNFUSED();
 	const Value *element = fast_element(m, in + 2, index_of_real(x));
 	if (!element)
@@ -356,7 +360,6 @@ L_F_PUSH_ELEMENT: {
 	} else {
 		top = slot_value_copy(*element);
 	}
-	set_variable_index_out_of_range(false);
 	ip = in + 3;
 	DISPATCH();
 }
@@ -370,9 +373,78 @@ L_F_POP_ELEMENT: {
 	if (!element)
 		UNFUSED();
 	element->set_real(stored);
-	set_variable_index_out_of_range(false);
 	sp--;
 	ip = in + 3;
+	DISPATCH();
+}
+
+L_F_PUSH_SLOT: {
+	// Strings and a local not yet written take the general push.
+	const Value &v = m.frame[in->aux];
+	if (sp + 1 > limit || v.kind() != VALUE_REAL)
+		UNFUSED();
+	Slot &top = *sp++;
+	top.d = v.real();
+	top.s = nullptr;
+	set_tag(top, SLOT_VALUE, VALUE_REAL);
+	DISPATCH();
+}
+L_F_POP_SLOT: {
+	Value &v = m.frame[in->aux];
+	double x;
+	bool value = false;
+	if (sp - base < 1 || v.kind() != VALUE_REAL || !real_of(sp[-1], x, value))
+		UNFUSED();
+	v.set_real(x);
+	sp--;
+	DISPATCH();
+}
+L_F_ARITH2_PUSH: {
+	double a, b, c;
+	bool value = false;
+	if (sp + 2 > limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, b, value) ||
+	    !simple_real(m, in + 3, c, value))
+		UNFUSED();
+	Slot &top = *sp++;
+	top.s = nullptr;
+	set_real_result(top, arith_of(in[4].base, arith_of(in[2].base, a, b), c), value);
+	ip = in + 5;
+	DISPATCH();
+}
+L_F_STORE_ELEMENT: {
+	double stored, x;
+	bool value = false;
+	if (sp + 2 > limit || !simple_real(m, in, stored, value) || !simple_real(m, in + 1, x, value))
+		UNFUSED();
+	Value *element = fast_element(m, in + 3, index_of_real(x));
+	if (!element)
+		UNFUSED();
+	element->set_real(stored);
+	ip = in + 4;
+	DISPATCH();
+}
+L_F_ELEMENT_ARITH:
+L_F_ELEMENT_ARITH_POP: {
+	double a, x;
+	bool value = true; // the element's push makes a Value
+	if (sp + 3 > limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, x, value))
+		UNFUSED();
+	const Value *element = fast_element(m, in + 3, index_of_real(x));
+	if (!element || !element->is_real())
+		UNFUSED();
+	double result = arith_of(in[4].base, a, element->real());
+	if (in->handler == OP_F_ELEMENT_ARITH) {
+		Slot &top = *sp++;
+		top.s = nullptr;
+		set_real_result(top, result, value);
+		ip = in + 5;
+		DISPATCH();
+	}
+	Value *target = fast_target(m, in + 5);
+	if (!target)
+		UNFUSED();
+	target->set_real(result);
+	ip = in + 6;
 	DISPATCH();
 }
 

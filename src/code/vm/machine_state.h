@@ -13,6 +13,7 @@
 #include "code/vm/machine.h"
 
 class CInstance;
+class CLocals;
 class CVariableList;
 
 // Budget of the stack area, in 16-byte units: a Value slot takes one; a call
@@ -32,7 +33,7 @@ struct CallFrame
 	const Instr *return_ip; // the instruction after the call
 	CCode *code;
 	const Instr *instrs;
-	CVariableList *locals;
+	CLocals *locals;
 	Slot *base;         // the caller's stack floor
 	Value *caller_args; // the caller's argument values
 	int32_t argc;       // the caller's argument count
@@ -74,7 +75,7 @@ struct Machine
 	Slot *limit; // the stack is full when sp reaches it
 	CInstance *self;
 	CInstance *other;
-	CVariableList *locals;
+	CLocals *locals;
 	CCode *code;
 	const Instr *instrs;
 	int depth;     // script calls in progress
@@ -85,6 +86,7 @@ struct Machine
 	// the locals), kept by vm_set_stores whenever self, other or the locals
 	// change; null where there is none.
 	CVariableList *stores[8];
+	Value *frame; // the slots of the locals' VAR_FAST_SLOT operands
 };
 
 // Moves a slot into a Value: numbers become reals, strings string values.

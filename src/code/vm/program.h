@@ -25,7 +25,7 @@ struct Instr
 	uint8_t t1, t2;
 	uint8_t fast;    // variable operand: the store the machine may reach directly (VarFast)
 	uint8_t indexed; // a fast operand that takes an array index from the stack
-	uint8_t aux;     // VAR_FAST_ARGUMENT: the argument number
+	uint8_t aux;     // VAR_FAST_ARGUMENT: the argument number; VAR_FAST_SLOT: the slot
 	// push.e: the signed immediate; call: the argument count; variable operands:
 	// the signed 16-bit instance; branches: the target instruction number.
 	int32_t field;
@@ -62,6 +62,8 @@ enum VarFast : uint8_t
 	VAR_FAST_UNSPECIFIED, // global when declared so, else self
 	VAR_FAST_LOCAL,
 	VAR_FAST_ARGUMENT,
+	// A local kept in the running piece's numbered slots (its number in `aux`).
+	VAR_FAST_SLOT,
 };
 static_assert(sizeof(Instr) == 32, "Instr stays compact");
 
@@ -73,6 +75,8 @@ struct Program
 	// or an instance taken from the stack); a script call without any needs
 	// no locals list.
 	bool uses_locals = false;
+	// The variable ids of the locals kept in numbered slots, by slot.
+	std::vector<int32_t> slot_ids;
 	std::string error;       // empty when the bytecode is well formed
 };
 

@@ -34,7 +34,12 @@ std::string vm_error_text(Machine &m, const std::string &message)
 	std::string line_text;
 	text += " at " + place(m.code, m.current, &line_text) + " - " + line_text + "\n";
 	text += hashes + "\n";
-	dump_section(text, "Local Variables : \n", m.locals);
+	if (m.locals && m.locals->used > 0 && m.code) {
+		CVariableList locals = m.locals->with_slot_values(m.code->program().slot_ids);
+		dump_section(text, "Local Variables : \n", &locals);
+	} else {
+		dump_section(text, "Local Variables : \n", m.locals);
+	}
 	dump_section(text, "Self Variables : \n", m.self ? &m.self->variables : nullptr);
 	dump_section(text, "Global Variables : \n", &global_variables());
 	if (m.depth > 0 && m.rs) {
