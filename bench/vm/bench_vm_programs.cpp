@@ -1,11 +1,13 @@
 // bench_vm_programs.cpp: programs in the game language (bench/vm/programs),
 // compiled by our compiler and run on the bytecode machine, each beside the
 // same algorithm in Lua 5.4; the sides run alternately, medians are compared.
-// "--tiny" runs each once at a small size; a program name runs only that one.
+// "--tiny" runs each once at a small size; a program name runs only that one;
+// "--list NAME" prints its listing, "--ours NAME N" runs our side alone once.
 #include <algorithm>
 #include <ctime>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -138,7 +140,6 @@ struct Bench
 // machine runs, for profiling.
 int list_program(const char *name)
 {
-	register_builtin_families();
 	if (!load_program(std::string(BENCH_VM_DIR) + "/" + name + ".gml"))
 		return 1;
 	for (Script &s : g_scripts) {
@@ -151,13 +152,22 @@ int list_program(const char *name)
 	return 0;
 }
 
+// Runs our side of one program once at size n, for profiling.
+int run_ours_alone(const char *name, int64_t n)
+{
+	if (!load_program(std::string(BENCH_VM_DIR) + "/" + name + ".gml"))
+		return 1;
+	double result = 0;
+	double seconds = run_ours(n, result);
+	printf("bench vm/%s: ours %.4f s; result %.17g\n", name, seconds, result);
+	return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
 	bool tiny = argc > 1 && strcmp(argv[1], "--tiny") == 0;
-	if (argc > 2 && strcmp(argv[1], "--list") == 0)
-		return list_program(argv[2]);
 	const char *only = argc > 1 && !tiny ? argv[1] : nullptr;
 	const std::string dir = BENCH_VM_DIR;
 	register_builtin_families();
@@ -170,6 +180,10 @@ int main(int argc, char **argv)
 	vm.script_code = script_code;
 	vm.script_name = script_name;
 	set_vm_hooks(vm);
+	if (argc > 2 && strcmp(argv[1], "--list") == 0)
+		return list_program(argv[2]);
+	if (argc > 3 && strcmp(argv[1], "--ours") == 0)
+		return run_ours_alone(argv[2], atoll(argv[3]));
 
 	const Bench benches[] = {
 		{"fib", 27, 10},

@@ -11,6 +11,10 @@
 #include "code/vm/machine_state.h"
 #include "world/instance.h"
 
+// The run loop's helpers, inlined into its handlers whatever the compiler
+// would judge of their size there.
+#define VM_INLINE inline __attribute__((always_inline))
+
 // Writes a slot's kind and type with one store: a later read of both (which
 // the compiler merges into one load) then takes the stored word directly
 // instead of stalling on two partial stores.
@@ -51,7 +55,7 @@ inline void vm_init_stores(Machine &m)
 
 // The store a plain user-variable operand reaches directly, or null when the
 // general access must decide (array index, built-in row, other instances).
-inline CVariableList *fast_store(Machine &m, const Instr *in)
+VM_INLINE CVariableList *fast_store(Machine &m, const Instr *in)
 {
 	if (in->fast == VAR_FAST_UNSPECIFIED && is_declared_global(in->var.id))
 		return m.stores[VAR_FAST_GLOBAL];
@@ -59,7 +63,7 @@ inline CVariableList *fast_store(Machine &m, const Instr *in)
 }
 
 // The present variable of a fast operand, or null.
-inline CVariable *fast_variable(Machine &m, const Instr *in)
+VM_INLINE CVariable *fast_variable(Machine &m, const Instr *in)
 {
 	CVariableList *store = fast_store(m, in);
 	return store ? store->find_hinted(in->var.id, in->cache) : nullptr;
@@ -67,7 +71,7 @@ inline CVariable *fast_variable(Machine &m, const Instr *in)
 
 // The value a fast operand reads or writes in place, or null when the general
 // access must do it (a variable not yet present, a missing instance).
-inline Value *fast_value(Machine &m, const Instr *in)
+VM_INLINE Value *fast_value(Machine &m, const Instr *in)
 {
 	if (in->fast == VAR_FAST_SLOT) {
 		Value *v = &m.frame[in->aux];
@@ -80,7 +84,7 @@ inline Value *fast_value(Machine &m, const Instr *in)
 }
 
 // The same for a write: an argument written is marked so.
-inline Value *fast_target(Machine &m, const Instr *in)
+VM_INLINE Value *fast_target(Machine &m, const Instr *in)
 {
 	if (in->fast == VAR_FAST_SLOT) {
 		Value *v = &m.frame[in->aux];
@@ -139,7 +143,7 @@ inline bool pop_truth(Machine &m, const Instr *in, Slot *&sp, bool &truth)
 }
 
 // The payload of a double or a real Value; `value` is set for a Value.
-inline bool real_of(const Slot &s, double &out, bool &value)
+VM_INLINE bool real_of(const Slot &s, double &out, bool &value)
 {
 	if (s.type == SLOT_DOUBLE) {
 		out = s.d;
@@ -153,12 +157,12 @@ inline bool real_of(const Slot &s, double &out, bool &value)
 	return false;
 }
 
-inline bool both_reals(const Slot &l, const Slot &r, double &a, double &b, bool &value)
+VM_INLINE bool both_reals(const Slot &l, const Slot &r, double &a, double &b, bool &value)
 {
 	return real_of(l, a, value) && real_of(r, b, value);
 }
 
-inline void set_real_result(Slot &s, double x, bool value)
+VM_INLINE void set_real_result(Slot &s, double x, bool value)
 {
 	s.d = x;
 	set_tag(s, value ? SLOT_VALUE : SLOT_DOUBLE, VALUE_REAL);
@@ -179,7 +183,7 @@ inline bool arith_fast(Slot *&sp, Slot *base, Op op)
 }
 
 // Numeric comparison of two doubles with the machine's tolerance.
-inline bool compare_doubles(uint8_t handler, double left, double right)
+VM_INLINE bool compare_doubles(uint8_t handler, double left, double right)
 {
 	double d = left - right;
 	switch (handler) {
@@ -193,7 +197,7 @@ inline bool compare_doubles(uint8_t handler, double left, double right)
 }
 
 // add, sub or mul of two reals.
-inline double arith_of(uint8_t handler, double a, double b)
+VM_INLINE double arith_of(uint8_t handler, double a, double b)
 {
 	switch (handler) {
 	case OP_ADD: return a + b;
@@ -205,7 +209,7 @@ inline double arith_of(uint8_t handler, double a, double b)
 // The real of a push the combined handlers take: a double constant, or a
 // present variable holding a real (reading it as the push would). `value` is
 // set for a variable, whose push makes a Value slot.
-inline bool simple_real(Machine &m, const Instr *in, double &x, bool &value)
+VM_INLINE bool simple_real(Machine &m, const Instr *in, double &x, bool &value)
 {
 	if (in->fast == VAR_FAST_SLOT) {
 		const Value &v = m.frame[in->aux];
@@ -228,7 +232,7 @@ inline bool simple_real(Machine &m, const Instr *in, double &x, bool &value)
 }
 
 // truncate_to_int32 inline, for array indices on the fast paths.
-inline int32_t index_of_real(double x)
+VM_INLINE int32_t index_of_real(double x)
 {
 	return (x > -2147483649.0 && x < 2147483648.0) ? (int32_t)x : INT32_MIN;
 }
@@ -236,14 +240,14 @@ inline int32_t index_of_real(double x)
 // Whether i indexes v, compared in bytes: the element count would cost a
 // division on the way to the element.
 template <typename T>
-inline bool within(const std::vector<T> &v, size_t i)
+VM_INLINE bool within(const std::vector<T> &v, size_t i)
 {
 	return i * sizeof(T) < (size_t)((const char *)(v.data() + v.size()) - (const char *)v.data());
 }
 
 // An existing element of a present array variable (index 0: its plain value),
 // or null where the general access must decide (absent, outside the rows).
-inline Value *fast_element(Machine &m, const Instr *in, int32_t index)
+VM_INLINE Value *fast_element(Machine &m, const Instr *in, int32_t index)
 {
 	CVariable *v = fast_variable(m, in);
 	if (!v)
