@@ -26,11 +26,13 @@ InstanceState &state()
 	return s;
 }
 
+// Searched from the end: the newest instances are the likeliest to go, and a
+// room taken down from the tail of its list empties the lists from their end.
 void remove_from(InstanceList &list, CInstance *instance)
 {
-	auto it = std::find(list.begin(), list.end(), instance);
-	if (it != list.end())
-		list.erase(it);
+	auto it = std::find(list.rbegin(), list.rend(), instance);
+	if (it != list.rend())
+		list.erase(std::next(it).base());
 }
 
 // Calls visit for the object and each ancestor, at most once around a cycle.
@@ -81,9 +83,11 @@ void destroy(CInstance *instance)
 	delete instance;
 }
 
+// From the tail, so that each instance leaves its object's lists at their end
+// instead of shifting every later entry down.
 void destroy_chain(InstanceChain &chain)
 {
-	while (CInstance *instance = chain.head) {
+	while (CInstance *instance = chain.tail) {
 		chain.unlink(instance);
 		destroy(instance);
 	}
