@@ -315,3 +315,27 @@ TEST_F(InstancesTest, VariableRows)
 	const BuiltinVariable *row = builtin_variables().entry(builtin_variables().find("event_type"));
 	EXPECT_EQ(row->set, nullptr);
 }
+
+// A room taken down leaves its instances' places in the object lists, and the
+// instances of another room stay in their order, wherever they stand.
+TEST_F(InstancesTest, TakingDownARoomLeavesTheOthersInTheLists)
+{
+	auto other = std::make_unique<RoomInstances>();
+	CInstance *kept_first = create_instance(*other, 0, 0, 2);
+	std::vector<int32_t> gone;
+	for (int k = 0; k < 3; k++)
+		gone.push_back(create_instance(*room, 0, 0, k % 2 + 1)->id);
+	CInstance *kept_middle = create_instance(*other, 0, 0, 1);
+	gone.push_back(create_instance(*room, 0, 0, 2)->id);
+	CInstance *kept_last = create_instance(*other, 0, 0, 2);
+	set_current_room_instances(other.get());
+	room.reset();
+	EXPECT_EQ(object_table().find(1)->all_instances, (InstanceList{kept_first, kept_middle, kept_last}));
+	EXPECT_EQ(object_table().find(2)->own_instances, (InstanceList{kept_first, kept_last}));
+	EXPECT_EQ(object_table().find(1)->own_instances, (InstanceList{kept_middle}));
+	for (int32_t id : gone)
+		EXPECT_EQ(find_instance_by_id(id), nullptr);
+	set_current_room_instances(nullptr);
+	other.reset();
+	EXPECT_TRUE(object_table().find(1)->all_instances.empty());
+}
