@@ -29,6 +29,14 @@ bool vm_run_loop(Machine &m)
 	};
 	const VMSettings &settings = vm_settings();
 	const bool slow = vm_counting_instructions() || settings.trace_instructions || !settings.breakpoints.empty();
+	// Counting, tracing and breakpoints see every instruction: dispatch then
+	// goes through a table that sends every handler to the slow step, which
+	// runs the instruction's own handler (no combined handlers).
+	void *slow_labels[OP_HANDLER_COUNT];
+	if (slow)
+		for (void *&label : slow_labels)
+			label = &&L_SLOW_STEP;
+	void *const *const table = slow ? slow_labels : labels;
 	CCode *bp_code = nullptr;
 	int bp_line = -2;
 	const Instr *ip = m.instrs;
@@ -42,17 +50,10 @@ bool vm_run_loop(Machine &m)
 #define SAVE() (m.sp = sp, m.current = in)
 #define LOAD() (sp = m.sp, base = m.base, limit = m.limit)
 
-// Counting, tracing and breakpoints see every instruction: no combined handlers.
-#define DISPATCH()                                                       \
-	do {                                                                 \
-		in = ip++;                                                       \
-		if (__builtin_expect(slow, 0)) {                                 \
-			SAVE();                                                      \
-			if (!vm_slow_step(m, in, bp_code, bp_line))                  \
-				return false;                                            \
-			goto *labels[in->base];                                      \
-		}                                                                \
-		goto *labels[in->handler];                                       \
+#define DISPATCH()                   \
+	do {                             \
+		in = ip++;                   \
+		goto *table[in->handler];    \
 	} while (0)
 // A combined handler whose operands are not all plain runs its first
 // instruction alone.
@@ -79,6 +80,11 @@ bool vm_run_loop(Machine &m)
 
 	DISPATCH();
 
+L_SLOW_STEP:
+	SAVE();
+	if (!vm_slow_step(m, in, bp_code, bp_line))
+		return false;
+	goto *labels[in->base];
 L_CONV:
 	NEED(1);
 	error = slot_conv(sp[-1], in->t2);
