@@ -13,6 +13,19 @@ ScriptTable &script_table()
 	return table;
 }
 
+// Script calls remember pieces by index: a changed table makes them look again.
+void ScriptTable::clear()
+{
+	m_scripts.clear();
+	vm_scripts_changed();
+}
+
+void ScriptTable::add(std::unique_ptr<CScript> script)
+{
+	m_scripts.push_back(std::move(script));
+	vm_scripts_changed();
+}
+
 int32_t ScriptTable::index_of(std::string_view name) const
 {
 	for (size_t i = 0; i < m_scripts.size(); i++)

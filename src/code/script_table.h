@@ -21,9 +21,9 @@ public:
 class ScriptTable
 {
 public:
-	void clear() { m_scripts.clear(); }
+	void clear();
 	// Appends the script of the next index (null for an empty index).
-	void add(std::unique_ptr<CScript> script) { m_scripts.push_back(std::move(script)); }
+	void add(std::unique_ptr<CScript> script);
 	int32_t count() const { return (int32_t)m_scripts.size(); }
 	CScript *find(int32_t index) const
 	{

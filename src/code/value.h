@@ -103,6 +103,27 @@ public:
 		m_real = 0.0;
 	}
 
+	// Fills a value that holds no text with a kind, an owned text block (or
+	// null) and a real, without a call: the machine's argument frames, whose
+	// unused values are the real 0.
+	void fill_empty(uint32_t kind, char *text, double real)
+	{
+		m_kind = kind;
+		m_text = text;
+		m_real = real;
+	}
+	// Sets n values to the real 0 without a call as long as none of them holds
+	// a text; false when one does (clear_range then does the rest).
+	static bool clear_reals(Value *v, int n)
+	{
+		for (int i = 0; i < n; i++) {
+			if (v[i].m_text)
+				return false;
+			v[i].m_kind = VALUE_REAL;
+			v[i].m_real = 0.0;
+		}
+		return true;
+	}
 	// Sets n values to the real 0 (the machine's argument frames after a call).
 	static void clear_range(Value *v, int n)
 	{

@@ -173,6 +173,24 @@ TEST_F(CallTest, EveryKindOfReturnLeavesTheCallersStack)
 	}
 }
 
+TEST_F(CallTest, ScriptArgumentsOfEverySlotType)
+{
+	add_script("scr_join4", "push.v self.argument3\npush.v self.argument2\npush.v self.argument1\n"
+	                        "push.v self.argument0\ncall.i vm_test_join 4\nret.v");
+	// Pushed last first: argument1 varies (a double, an int, a bool, a string
+	// slot); the others are a string slot, a string value and a real value.
+	for (const auto &[second, joined] : std::vector<std::pair<std::string, std::string>>{
+		     {"push.d 2", "x2y3"},
+		     {"push.i 7", "x7y3"},
+		     {"push.d 1\npush.d 2\nslt.d.d", "x1y3"},
+		     {"push.s \"s\"", "xsy3"}}) {
+		Value v = run("push.d 3\nconv.d.v\npush.s \"y\"\nconv.s.v\n" + second +
+		              "\npush.s \"x\"\ncall.i scr_join4 4");
+		EXPECT_TRUE(ok) << second;
+		EXPECT_EQ(v.text(), joined) << second;
+	}
+}
+
 TEST_F(CallTest, ArgumentsBeyondTheCountReadZeroAfterACallThatUsedThem)
 {
 	// scr_wide writes argument5 and takes three arguments; scr_narrow, called
@@ -195,12 +213,19 @@ TEST_F(CallTest, AScriptReplacedBetweenCallsRunsItsNewCode)
 	EXPECT_EQ(run(twice).real(), 2.0);
 	scripts[0] = code("push.d 2\nret.d", "scr_v"); // another piece under the index
 	EXPECT_EQ(run(twice).real(), 4.0);
+	// The same while the old piece lives on elsewhere: the change is announced.
+	std::shared_ptr<CCode> kept = scripts[0];
+	scripts[0] = code("push.d 5\nret.d", "scr_v");
+	vm_scripts_changed();
+	EXPECT_EQ(run(twice).real(), 10.0);
+	kept.reset();
 	// New bytecode in the same piece (its decoded form is dropped).
 	auto other = code("push.d 3\nret.d");
 	scripts[0]->set_owned_bytecode(
 		std::vector<uint8_t>(other->buffer.words, other->buffer.words + other->buffer.length));
 	EXPECT_EQ(run(twice).real(), 6.0);
 	scripts[0]->kind = CODE_EMPTY; // an empty piece answers the real 0
+	vm_scripts_changed();
 	EXPECT_EQ(run(twice).real(), 0.0);
 	EXPECT_TRUE(ok);
 }

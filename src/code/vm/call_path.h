@@ -3,30 +3,74 @@
 // registers; the checks, errors and tracing around them are in calls.cpp.
 #pragma once
 
+#include <vector>
+
 #include "code/arguments.h"
 #include "code/variables.h"
 #include "code/vm/machine_access.h"
 
-// Moves an argument slot into its frame value (which holds the real 0).
-inline void take_argument(Slot &s, Value &out)
+// A script ready to enter (decoded, well formed, not empty), remembered by
+// index while the generation stays the machine's script generation.
+struct ScriptCacheEntry
 {
-	if (s.type == SLOT_DOUBLE || (s.type == SLOT_VALUE && s.kind == VALUE_REAL))
-		out.set_real(s.d);
-	else
-		slot_to_value(s, out);
+	CCode *code;
+	const Instr *entry;
+	uint64_t generation;
+	bool uses_locals;
+};
+extern std::vector<ScriptCacheEntry> g_script_cache;
+// Asks the hook; remembers and gives the script when it is ready to enter.
+const ScriptCacheEntry *vm_fill_script_cache(int32_t index);
+
+// The script of an index when it is ready to enter, else null (the general
+// call decides); the hook is asked once per index and generation.
+inline const ScriptCacheEntry *vm_ready_script(int32_t index)
+{
+	if ((size_t)(uint32_t)index < g_script_cache.size()) {
+		const ScriptCacheEntry &e = g_script_cache[(size_t)index];
+		if (e.generation == g_vm_script_generation)
+			return &e;
+	}
+	return vm_fill_script_cache(index);
 }
+
+// A slot's kind and type without the padding above them: a double (kind 0)
+// or a real Value compares equal to one of these in a single test.
+inline uint64_t slot_tag(const Slot &s) { return s.tag & 0xFFFFFFFFFFull; }
+constexpr uint64_t TAG_DOUBLE = (uint64_t)SLOT_DOUBLE << 32;
+constexpr uint64_t TAG_REAL_VALUE = (uint64_t)SLOT_VALUE << 32 | VALUE_REAL;
+
+// Moves the top argc slots into a frame's values (all the real 0) without a
+// call while they are reals; false at the first that is not (the general
+// conversion then takes them all).
+inline bool take_real_arguments(const Slot *sp, Value *args, int argc)
+{
+	for (int i = 0; i < argc; i++) {
+		const Slot &s = sp[-1 - i];
+		uint64_t tag = slot_tag(s);
+		if (tag != TAG_DOUBLE && tag != TAG_REAL_VALUE)
+			return false;
+		args[i].fill_empty(VALUE_REAL, nullptr, s.d);
+	}
+	return true;
+}
+
+// Any argument slots, through the general conversion.
+void take_arguments(Slot *sp, Value *args, int argc);
+// Frees the texts among a frame's first n values and sets them to the real 0.
+void clear_arguments(Value *args, int n);
 
 // Enters `code` at `entry` with the top argc slots as its arguments: the frame
 // keeps the caller's registers and argument values, the arguments move into
 // it, and the callee's stack begins where they were (sp, base and limit are
 // the loop's registers; m's base and limit follow them). The caller has checked
 // the argument count and that the frame fits.
-inline void lay_script_frame(Machine &m, const Instr *in, CCode *code, const Instr *entry, int argc, Slot *&sp,
-                             Slot *&base, Slot *&limit)
+inline void lay_script_frame(Machine &m, const Instr *in, CCode *code, const Instr *entry, bool uses_locals, int argc,
+                             Slot *&sp, Slot *&base, Slot *&limit)
 {
 	CallFrame &f = m.rs->frames[m.depth];
-	for (int i = 0; i < argc; i++)
-		take_argument(sp[-1 - i], f.args[i]);
+	if (!take_real_arguments(sp, f.args, argc))
+		take_arguments(sp, f.args, argc);
 	ScriptArguments &arguments = script_arguments();
 	f.caller_args = arguments.values;
 	f.argc = arguments.count;
@@ -46,7 +90,7 @@ inline void lay_script_frame(Machine &m, const Instr *in, CCode *code, const Ins
 	m.with_base = m.withs;
 	m.code = code;
 	m.instrs = entry;
-	m.locals = code->uses_locals() ? &enter_locals() : nullptr;
+	m.locals = uses_locals ? &enter_locals() : nullptr;
 	vm_set_locals_store(m);
 	m.depth++;
 }
@@ -57,14 +101,13 @@ inline void lay_script_frame(Machine &m, const Instr *in, CCode *code, const Ins
 inline const Instr *enter_script_fast(Machine &m, const Instr *in, int32_t index, int argc, Slot *&sp, Slot *&base,
                                       Slot *&limit)
 {
-	CCode *(*lookup)(int32_t) = vm_hooks().script_code;
-	CCode *code = lookup ? lookup(index) : nullptr;
-	const Instr *entry = code && code->kind != CODE_EMPTY && code->has_bytecode() ? code->entry() : nullptr;
-	if (!entry || argc > MAX_ARGUMENTS || m.depth >= VM_MAX_FRAMES || sp + VM_FRAME_UNITS > limit ||
-	    vm_settings().trace)
+	const ScriptCacheEntry *script = vm_ready_script(index);
+	// Room for the frame on the stack also bounds the depth.
+	static_assert(VM_MAX_FRAMES * VM_FRAME_UNITS > VM_STACK_UNITS);
+	if (!script || argc > MAX_ARGUMENTS || sp + VM_FRAME_UNITS > limit || vm_settings().trace)
 		return nullptr;
-	lay_script_frame(m, in, code, entry, argc, sp, base, limit);
-	return entry;
+	lay_script_frame(m, in, script->code, script->entry, script->uses_locals, argc, sp, base, limit);
+	return script->entry;
 }
 
 // Leaves the running script, whose stack is empty and whose with frames are
@@ -79,7 +122,8 @@ inline const Instr *leave_script_frame(Machine &m, int64_t bits, char *text, uin
 	if (m.locals)
 		leave_locals();
 	ScriptArguments &arguments = script_arguments();
-	Value::clear_range(f.args, arguments.written);
+	if (!Value::clear_reals(f.args, arguments.written))
+		clear_arguments(f.args, arguments.written);
 	arguments.values = f.caller_args;
 	arguments.count = f.argc;
 	arguments.written = f.written;
@@ -111,9 +155,10 @@ inline const Instr *return_fast(Machine &m, Slot *result, Slot *&sp, Slot *&base
 	char *text = nullptr;
 	uint32_t kind = VALUE_REAL;
 	if (result) {
-		if (result->type == SLOT_VALUE && (result->kind == VALUE_REAL || result->kind == VALUE_STRING))
-			kind = result->kind;
-		else if (result->type != SLOT_DOUBLE)
+		uint64_t tag = slot_tag(*result);
+		if (tag == TAG_REAL_VALUE || tag == (TAG_REAL_VALUE | VALUE_STRING))
+			kind = (uint32_t)tag;
+		else if (tag != TAG_DOUBLE)
 			return nullptr;
 		bits = result->l;
 		text = result->s;

@@ -46,6 +46,31 @@ bool vm_call_function(Machine &m, int32_t id, int argc)
 	return !vm_aborted();
 }
 
+std::vector<ScriptCacheEntry> g_script_cache;
+
+const ScriptCacheEntry *vm_fill_script_cache(int32_t index)
+{
+	// Indices of real games are small; a stray large one is not remembered.
+	constexpr int32_t MAX_CACHED = 1 << 16;
+	CCode *code = vm_hooks().script_code ? vm_hooks().script_code(index) : nullptr;
+	if (!code || code->kind == CODE_EMPTY || !code->has_bytecode() || !code->entry() || index < 0 ||
+	    index >= MAX_CACHED)
+		return nullptr;
+	if ((size_t)index >= g_script_cache.size())
+		g_script_cache.resize((size_t)index + 1, ScriptCacheEntry{nullptr, nullptr, 0, false});
+	ScriptCacheEntry &e = g_script_cache[(size_t)index];
+	e = {code, code->entry(), g_vm_script_generation, code->uses_locals()};
+	return &e;
+}
+
+void take_arguments(Slot *sp, Value *args, int argc)
+{
+	for (int i = 0; i < argc; i++)
+		slot_to_value(sp[-1 - i], args[i]);
+}
+
+void clear_arguments(Value *args, int n) { Value::clear_range(args, n); }
+
 // A script call: lays a frame, moves the arguments into argument0..., and
 // switches to the script's code. Returns the script's first instruction, or
 // null after an error (or, for a script without bytecode, the next
@@ -80,7 +105,7 @@ const Instr *vm_call_script(Machine &m, const Instr *in, int32_t index, int argc
 		return nullptr;
 	if (vm_settings().trace)
 		dbg_console().Output("script call = %s\n", code->name.c_str());
-	lay_script_frame(m, in, code, entry, argc, m.sp, m.base, m.limit);
+	lay_script_frame(m, in, code, entry, code->program().uses_locals, argc, m.sp, m.base, m.limit);
 	return entry;
 }
 

@@ -3,6 +3,10 @@
 
 #include <algorithm>
 
+#include "code/vm/machine.h"
+
+CCode::~CCode() { vm_scripts_changed(); }
+
 void CCode::set_owned_bytecode(std::vector<uint8_t> bytes)
 {
 	m_owned = std::move(bytes);
@@ -10,6 +14,13 @@ void CCode::set_owned_bytecode(std::vector<uint8_t> bytes)
 	// Even an empty piece has a buffer: it runs and ends at once.
 	buffer.words = m_owned.empty() ? reinterpret_cast<const uint8_t *>("") : m_owned.data();
 	forget_program();
+}
+
+void CCode::forget_program()
+{
+	m_program.reset();
+	m_entry = nullptr;
+	vm_scripts_changed();
 }
 
 const Program &CCode::decode()

@@ -43,7 +43,7 @@ public:
 	CCode() = default;
 	CCode(const CCode &) = delete;
 	CCode &operator=(const CCode &) = delete;
-	virtual ~CCode() = default;
+	virtual ~CCode(); // script calls forget it
 
 	CodeKind kind = CODE_EMPTY;
 	bool compiled = false;
@@ -66,11 +66,8 @@ public:
 	// variable and function id in the bytecode).
 	const Program &program() { return m_program ? *m_program : decode(); }
 	// Drops the decoded form, so that the next run decodes the bytes again.
-	void forget_program()
-	{
-		m_program.reset();
-		m_entry = nullptr;
-	}
+	// Script calls that remembered the piece look again.
+	void forget_program();
 	// The first instruction of the decoded program when it is decoded and well
 	// formed, else null: a script call's one test before entering the piece.
 	const Instr *entry() const { return m_entry; }

@@ -118,7 +118,15 @@ bool vm_fail(Machine &m, const std::string &message)
 VMHooks g_vm_hooks;
 VMSettings g_vm_settings;
 
-void set_vm_hooks(const VMHooks &hooks) { g_vm_hooks = hooks; }
+uint64_t g_vm_script_generation = 1;
+
+void vm_scripts_changed() { g_vm_script_generation++; }
+
+void set_vm_hooks(const VMHooks &hooks)
+{
+	g_vm_hooks = hooks;
+	vm_scripts_changed();
+}
 
 void configure_vm(const Settings &settings)
 {

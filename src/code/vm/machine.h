@@ -26,6 +26,9 @@ constexpr int VM_ERROR_EXIT_CODE = -1;
 struct VMHooks
 {
 	// The code of a script by index, or null when the index names no script.
+	// Script calls remember the piece an index gave: it must stay the same
+	// until these hooks are set again, the piece is destroyed or drops its
+	// decoded program, or vm_scripts_changed() is called.
 	CCode *(*script_code)(int32_t index) = nullptr;
 	// The name of a script, or null.
 	const char *(*script_name)(int32_t index) = nullptr;
@@ -41,6 +44,10 @@ struct VMHooks
 };
 
 void set_vm_hooks(const VMHooks &hooks);
+// Makes script calls ask script_code again for every index.
+void vm_scripts_changed();
+// Raised by vm_scripts_changed: remembered pieces of older generations are not used.
+extern uint64_t g_vm_script_generation;
 extern VMHooks g_vm_hooks; // read inline on every call; set through set_vm_hooks
 inline const VMHooks &vm_hooks() { return g_vm_hooks; }
 
