@@ -7,7 +7,7 @@
 // constant time per instance and step; the per_instance lines compare that
 // time at N with the time at the smallest N.
 // Options: --tiny (one small room, one step each: shows that it runs);
-// --only N (the index alone at N instances, for profiling).
+// --only N [STEPS] (the index alone at N instances, for profiling).
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -156,7 +156,8 @@ int main(int argc, char **argv)
 	install_collision();
 	std::vector<int> sizes = tiny ? std::vector<int>{200} : std::vector<int>{1000, 5000, 20000};
 	if (only > 0) {
-		double ms = time_steps(only, std::max(20, 1000000 / only), true);
+		int steps = argc > 3 ? atoi(argv[3]) : 0;
+		double ms = time_steps(only, steps > 0 ? steps : std::max(20, 1000000 / only), true);
 		printf("bench world/only_%d: ours %.1f steps/s, %.3f us/instance-step, %.3f us/instance-step processor time\n",
 		       only, 1000 / ms, ms * 1000 / only, g_last_cpu_ms * 1000 / only);
 		set_code_runner(nullptr);
