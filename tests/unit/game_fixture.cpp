@@ -3,6 +3,7 @@
 #include "game_fixture.h"
 
 #include "code/compiler/code_compile.h"
+#include "code/constants.h"
 #include "code/errors.h"
 #include "code/function_table.h"
 #include "code/variables.h"
@@ -52,6 +53,7 @@ void GameTest::TearDown()
 {
 	set_instance_hooks(InstanceHooks{});
 	object_table().clear();
+	prepare_user_constants(GameData()); // the game's resource names and constants go
 	set_running_game(nullptr);
 	clear_error_state();
 	ds_reset();

@@ -11,9 +11,11 @@
 #include "code/arguments.h"
 #include "code/compiler/compiler.h"
 #include "code/compiler/tree_exec.h"
+#include "code/constants.h"
 #include "code/errors.h"
 #include "code/variables.h"
 #include "code/vm/machine.h"
+#include "data/game_data.h"
 #include "code/compiler/code_compile.h"
 #include "test_util.h"
 #include "world/instance.h"
@@ -69,6 +71,7 @@ protected:
 		register_builtin_families();
 		clear_error_state();
 		reset_global_variables();
+		prepare_user_constants(GameData()); // only the built-in constants: `a` is a variable here
 		self = room.add(100001, 1);
 		other = room.add(100002, 2);
 	}
