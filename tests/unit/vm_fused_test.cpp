@@ -104,6 +104,25 @@ TEST_F(Fused, SameResultsAsOneByOne)
 		{"push.d 2\npush.d 5\nconv.d.i\npop.v.d self.arr[]\npush.d 1\npush.d 7\nconv.d.i\npush.v self.arr[]\nadd.v.d",
 		 "ERROR"},
 		{"push.d 2\npop.v.d local.x\npush.v local.x\npush.d -1\nconv.d.i\npop.v.v self.arr[]\npush.d 1", "ERROR"},
+		// Locals in slots: i = a op k and x op= a op b op c at once; a target
+		// not yet written, a string operand or a string target go the general way.
+		{"push.d 0\npop.v.d local.y\npush.d 10\npop.v.d local.x\npush.d 4\npop.v.d local.a\n"
+		 "push.v local.x\npush.v local.a\npush.d 3\nsub.d.v\npush.v local.a\nmul.v.d\nsub.v.v\npop.v.v local.y\n"
+		 "push.v local.y\npush.d 3\nmul.d.v\npop.v.v local.y\npush.v local.y",
+		 "18"},
+		{"push.d 5\npop.v.d local.a\npush.v local.a\npush.d 2\nsub.d.v\npop.v.v local.b\npush.v local.b", "3"},
+		{"push.s \"x\"\npop.v.s local.a\npush.v local.a\npush.d 2\nmul.d.v\npop.v.v local.a", "ERROR"},
+		{"push.s \"x\"\npop.v.s local.b\npush.d 1\npop.v.d local.a\npush.v local.a\npush.d 2\nsub.d.v\n"
+		 "pop.v.v local.b\npush.v local.b",
+		 "-1"},
+		{"push.v local.t\npush.d 1\npush.d 2\nadd.d.d\npush.d 3\nmul.d.v\nadd.v.v\npop.v.v local.t\npush.v local.t",
+		 "9"},
+		{"push.s \"z\"\npop.v.s local.z\npush.d 0\npop.v.d local.t\npush.v local.t\npush.d 1\npush.d 2\nadd.d.d\n"
+		 "push.v local.z\nadd.v.d\nadd.v.v\npop.v.v local.t\npush.v local.t",
+		 "ERROR"},
+		{"push.s \"z\"\npop.v.s local.u\npush.d 2\npop.v.d local.t\npush.v local.t\npush.d 1\npush.v local.t\n"
+		 "add.v.d\npush.d 3\nmul.d.v\nadd.v.v\npop.v.v local.u\npush.v local.u",
+		 "11"},
 		// Arguments read and written through their rows' fast way.
 		{"push.d 4\npop.v.d self.argument3\npush.v self.argument3\npush.d 1\nadd.d.v\npop.v.v self.argument3\n"
 		 "push.v self.argument3",

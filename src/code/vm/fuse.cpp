@@ -32,9 +32,21 @@ bool element(const Instr &in, uint8_t base)
 	return in.base == base && in.t1 == TYPE_VARIABLE && in.indexed && in.fast != VAR_FAST_ARGUMENT;
 }
 
+bool slot_access(const Instr &in, uint8_t base)
+{
+	return in.base == base && in.t1 == TYPE_VARIABLE && in.fast == VAR_FAST_SLOT;
+}
+
+bool double_push(const Instr &in) { return in.base == OP_PUSH && in.t1 == TYPE_DOUBLE; }
+
 // The combined handler for the sequence starting at c[0], or its own handler.
 uint8_t combined(const Instr *c, size_t left)
 {
+	if (left >= 4 && slot_access(c[0], OP_PUSH) && double_push(c[1]) && arith(c[2]) && slot_access(c[3], OP_POP))
+		return OP_F_SLOT_ARITH_K;
+	if (left >= 8 && slot_access(c[0], OP_PUSH) && simple_push(c[1]) && simple_push(c[2]) && arith(c[3]) &&
+	    simple_push(c[4]) && arith(c[5]) && arith(c[6]) && slot_access(c[7], OP_POP))
+		return OP_F_SLOT_UPDATE2;
 	if (left >= 4 && simple_push(c[0]) && simple_push(c[1]) && compare(c[2]) && cond_branch(c[3]))
 		return OP_F_CMP_BRANCH;
 	if (left >= 4 && simple_push(c[0]) && simple_push(c[1]) && arith(c[2]) && plain_pop(c[3]))

@@ -52,6 +52,8 @@ enum OpHandler : uint8_t
 	OP_F_STORE_ELEMENT, // push a value, push an index, conv to int, pop into an array element
 	OP_F_ELEMENT_ARITH, // push a, push an index, conv to int, push an element, add/sub/mul
 	OP_F_ELEMENT_ARITH_POP, // the same, then pop into a variable
+	OP_F_SLOT_ARITH_K,  // push a slot local, push a double, add/sub/mul, pop into a slot local
+	OP_F_SLOT_UPDATE2,  // push slot local x, (a op b op c), op, pop into a slot local
 	OP_HANDLER_COUNT,
 };
 

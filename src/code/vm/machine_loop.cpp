@@ -26,6 +26,8 @@ bool vm_run_loop(Machine &m)
 		&&L_F_STORE_ELEMENT,
 		&&L_F_ELEMENT_ARITH,
 		&&L_F_ELEMENT_ARITH_POP,
+		&&L_F_SLOT_ARITH_K,
+		&&L_F_SLOT_UPDATE2,
 	};
 	const VMSettings &settings = vm_settings();
 	const bool slow = vm_counting_instructions() || settings.trace_instructions || !settings.breakpoints.empty();
@@ -451,6 +453,31 @@ L_F_ELEMENT_ARITH_POP: {
 		UNFUSED();
 	target->set_real(result);
 	ip = in + 6;
+	DISPATCH();
+}
+L_F_SLOT_ARITH_K: {
+	// i += 1 on locals in slots: no operand kinds to find out at run time.
+	const Value &a = m.frame[in->aux];
+	Value &target = m.frame[in[3].aux];
+	if (sp + 2 > limit || a.kind() != VALUE_REAL || target.kind() == VALUE_UNSET_LOCAL)
+		UNFUSED();
+	target.set_real(arith_of(in[2].base, a.real(), in[1].d));
+	ip = in + 4;
+	DISPATCH();
+}
+L_F_SLOT_UPDATE2: {
+	// x op= a op b op c, x and the target locals in slots.
+	const Value &x = m.frame[in->aux];
+	double a, b, c;
+	bool value = true;
+	Value &target = m.frame[in[7].aux];
+	if (sp + 3 > limit || x.kind() != VALUE_REAL || !simple_real(m, in + 1, a, value) ||
+	    !simple_real(m, in + 2, b, value) || !simple_real(m, in + 4, c, value) ||
+	    target.kind() == VALUE_UNSET_LOCAL)
+		UNFUSED();
+	double right = arith_of(in[5].base, arith_of(in[3].base, a, b), c);
+	target.set_real(arith_of(in[6].base, x.real(), right));
+	ip = in + 8;
 	DISPATCH();
 }
 
