@@ -104,6 +104,13 @@ TEST_F(Fused, SameResultsAsOneByOne)
 		{"push.d 2\npush.d 5\nconv.d.i\npop.v.d self.arr[]\npush.d 1\npush.d 7\nconv.d.i\npush.v self.arr[]\nadd.v.d",
 		 "ERROR"},
 		{"push.d 2\npop.v.d local.x\npush.v local.x\npush.d -1\nconv.d.i\npop.v.v self.arr[]\npush.d 1", "ERROR"},
+		// A write past the end of row 0 grows it, elements between read 0;
+		// other rows are grown the general way.
+		{"push.d 1\npush.d 0\nconv.d.i\npop.v.d self.arr[]\npush.d 5\npush.d 3\nconv.d.i\npop.v.d self.arr[]\n"
+		 "push.d 7\npush.d 32001\nconv.d.i\npop.v.d self.arr[]\npush.d 2\nconv.d.i\npush.v self.arr[]\n"
+		 "push.d 3\nconv.d.i\npush.v self.arr[]\nadd.v.v\npush.d 32001\nconv.d.i\npush.v self.arr[]\nadd.v.v\n"
+		 "push.d 0\nconv.d.i\npush.v self.arr[]\nadd.v.v",
+		 "13"},
 		// Locals in slots: i = a op k and x op= a op b op c at once; a target
 		// not yet written, a string operand or a string target go the general way.
 		{"push.d 0\npop.v.d local.y\npush.d 10\npop.v.d local.x\npush.d 4\npop.v.d local.a\n"

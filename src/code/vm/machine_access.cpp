@@ -153,3 +153,18 @@ bool push_operand(Machine &m, const Instr *in)
 		return vm_fail(m, "Push :: Execution Error - Instruction malformed");
 	}
 }
+
+Value *vm_grow_element(Machine &m, const Instr *in, int32_t index)
+{
+	if (index <= 0 || index >= ARRAY_ROW_SIZE)
+		return nullptr;
+	CVariable *v = fast_variable(m, in);
+	if (!v)
+		return nullptr;
+	if (v->rows.empty())
+		v->rows.resize(1);
+	std::vector<Value> &row = v->rows[0];
+	if ((size_t)index >= row.size())
+		row.resize((size_t)index + 1);
+	return &row[(size_t)index];
+}

@@ -263,6 +263,19 @@ VM_INLINE Value *fast_element(Machine &m, const Instr *in, int32_t index)
 	return &v->rows[(size_t)row][(size_t)column];
 }
 
+// Element `index` of row 0 of a present array variable, the row grown to
+// reach it as a write through the general access would grow it; null for
+// index 0, another row or an absent variable.
+Value *vm_grow_element(Machine &m, const Instr *in, int32_t index);
+
+// The element a write reaches: an existing one, or one of row 0 grown to.
+VM_INLINE Value *fast_element_to_write(Machine &m, const Instr *in, int32_t index)
+{
+	if (Value *element = fast_element(m, in, index))
+		return element;
+	return vm_grow_element(m, in, index);
+}
+
 // A variable operand read or written through the general access (any instance,
 // array elements, built-in variables); false after reporting the error.
 bool push_variable(Machine &m, const Instr *in);

@@ -377,7 +377,7 @@ L_F_POP_ELEMENT: {
 	if (sp - base < 1 || sp + 1 > limit || !real_of(sp[-1], stored, value) ||
 	    !simple_real(m, in, x, value))
 		UNFUSED();
-	Value *element = fast_element(m, in + 2, index_of_real(x));
+	Value *element = fast_element_to_write(m, in + 2, index_of_real(x));
 	if (!element)
 		UNFUSED();
 	element->set_real(stored);
@@ -424,7 +424,7 @@ L_F_STORE_ELEMENT: {
 	bool value = false;
 	if (sp + 2 > limit || !simple_real(m, in, stored, value) || !simple_real(m, in + 1, x, value))
 		UNFUSED();
-	Value *element = fast_element(m, in + 3, index_of_real(x));
+	Value *element = fast_element_to_write(m, in + 3, index_of_real(x));
 	if (!element)
 		UNFUSED();
 	element->set_real(stored);
