@@ -62,6 +62,11 @@ TEST_F(Fused, SameResultsAsOneByOne)
 		 "push.v local.a\npush.d 0.9\nseq.d.v\nbf no\npush.d 1\nret.d\nno:\npush.d 0",
 		 "1"},
 		{"push.d 2\npush.d 3\nmul.d.d\nconv.d.v", "6"},
+		// A loop while i < 1 keeps the tolerance: 0.1 added ten times is not below 1.
+		{"push.d 0\npop.v.d local.i\npush.d 0\npop.v.d local.n\ntop:\npush.v local.i\npush.d 1\nslt.d.v\nbf end\n"
+		 "push.v local.n\npush.d 1\nadd.d.v\npop.v.v local.n\npush.v local.i\npush.d 0.1\nadd.d.v\npop.v.v local.i\n"
+		 "b top\nend:\npush.v local.n",
+		 "10"},
 		// A branch into the middle of a sequence runs the rest one by one.
 		{"push.d 10\npop.v.d local.a\npush.v local.a\nb mid\npush.v local.a\nmid:\npush.d 2\nadd.d.v\n"
 		 "pop.v.v local.b\npush.v local.b",

@@ -87,6 +87,8 @@ void fuse_program(Program &program)
 	// on every round.
 	for (Instr &in : code)
 		if (in.base == OP_B && in.field >= 0 && (size_t)in.field < code.size() &&
-		    code[(size_t)in.field].handler == OP_F_CMP_BRANCH)
-			in.handler = OP_F_JUMP_CMP;
+		    code[(size_t)in.field].handler == OP_F_CMP_BRANCH) {
+			const Instr *test = &code[(size_t)in.field];
+			in.handler = test[2].base == OP_SLT && test[3].base == OP_BF ? OP_F_JUMP_LT : OP_F_JUMP_CMP;
+		}
 }

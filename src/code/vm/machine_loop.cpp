@@ -28,6 +28,7 @@ bool vm_run_loop(Machine &m)
 		&&L_F_ELEMENT_ARITH_POP,
 		&&L_F_SLOT_ARITH_K,
 		&&L_F_SLOT_UPDATE2,
+		&&L_F_JUMP_LT,
 	};
 	const VMSettings &settings = vm_settings();
 	const bool slow = vm_counting_instructions() || settings.trace_instructions || !settings.breakpoints.empty();
@@ -302,6 +303,16 @@ L_F_JUMP_CMP: {
 		UNFUSED();
 	const Instr *branch = test + 3;
 	ip = compare_doubles(test[2].base, a, b) == (branch->base == OP_BT) ? m.instrs + branch->field : test + 4;
+	DISPATCH();
+}
+L_F_JUMP_LT: {
+	// The common loop test `a < b` with its comparison known at decode.
+	const Instr *test = m.instrs + in->field;
+	double a, b;
+	bool value = false;
+	if (test == in || sp + 2 > limit || !simple_real(m, test, a, value) || !simple_real(m, test + 1, b, value))
+		UNFUSED();
+	ip = a - b < -COMPARE_EPSILON ? test + 4 : m.instrs + test[3].field;
 	DISPATCH();
 }
 L_F_ARITH_PUSH: {
