@@ -67,6 +67,10 @@ TEST_F(Fused, SameResultsAsOneByOne)
 		 "push.v local.n\npush.d 1\nadd.d.v\npop.v.v local.n\npush.v local.i\npush.d 0.1\nadd.d.v\npop.v.v local.i\n"
 		 "b top\nend:\npush.v local.n",
 		 "10"},
+		// The step then the test at once; a bound not present makes the test step aside.
+		{"push.d -3\npop.v.d local.i\ntop:\npush.v local.i\npush.v self.lim\nslt.v.v\nbf end\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top\nend:\npush.v local.i",
+		 "0"},
 		// A branch into the middle of a sequence runs the rest one by one.
 		{"push.d 10\npop.v.d local.a\npush.v local.a\nb mid\npush.v local.a\nmid:\npush.d 2\nadd.d.v\n"
 		 "pop.v.v local.b\npush.v local.b",

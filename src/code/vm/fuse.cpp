@@ -91,4 +91,8 @@ void fuse_program(Program &program)
 			const Instr *test = &code[(size_t)in.field];
 			in.handler = test[2].base == OP_SLT && test[3].base == OP_BF ? OP_F_JUMP_LT : OP_F_JUMP_CMP;
 		}
+	// A loop's step on a slot local followed by the jump to its test.
+	for (size_t i = 0; i + 4 < code.size(); i++)
+		if (code[i].handler == OP_F_SLOT_ARITH_K && code[i + 4].handler == OP_F_JUMP_LT)
+			code[i].handler = OP_F_SLOT_STEP_LT;
 }

@@ -55,6 +55,7 @@ enum OpHandler : uint8_t
 	OP_F_SLOT_ARITH_K,  // push a slot local, push a double, add/sub/mul, pop into a slot local
 	OP_F_SLOT_UPDATE2,  // push slot local x, (a op b op c), op, pop into a slot local
 	OP_F_JUMP_LT,       // OP_F_JUMP_CMP to a test of slt and bf (a loop while a < b)
+	OP_F_SLOT_STEP_LT,  // OP_F_SLOT_ARITH_K, then OP_F_JUMP_LT (a loop's step and test)
 	OP_HANDLER_COUNT,
 };
 

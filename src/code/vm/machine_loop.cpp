@@ -29,6 +29,7 @@ bool vm_run_loop(Machine &m)
 		&&L_F_SLOT_ARITH_K,
 		&&L_F_SLOT_UPDATE2,
 		&&L_F_JUMP_LT,
+		&&L_F_SLOT_STEP_LT,
 	};
 	const VMSettings &settings = vm_settings();
 	const bool slow = vm_counting_instructions() || settings.trace_instructions || !settings.breakpoints.empty();
@@ -466,7 +467,8 @@ L_F_ELEMENT_ARITH_POP: {
 	ip = in + 6;
 	DISPATCH();
 }
-L_F_SLOT_ARITH_K: {
+L_F_SLOT_ARITH_K:
+L_F_SLOT_STEP_LT: {
 	// i += 1 on locals in slots: no operand kinds to find out at run time.
 	const Value &a = m.frame[in->aux];
 	Value &target = m.frame[in[3].aux];
@@ -474,7 +476,10 @@ L_F_SLOT_ARITH_K: {
 		UNFUSED();
 	target.set_real(arith_of(in[2].base, a.real(), in[1].d));
 	ip = in + 4;
-	DISPATCH();
+	if (in->handler == OP_F_SLOT_ARITH_K)
+		DISPATCH();
+	in = ip++; // the jump to the loop's test, which may step aside itself
+	goto L_F_JUMP_LT;
 }
 L_F_SLOT_UPDATE2: {
 	// x op= a op b op c, x and the target locals in slots.
