@@ -139,6 +139,39 @@ TEST_F(Fused, SameResultsAsOneByOne)
 		{"push.s \"z\"\npop.v.s local.u\npush.d 2\npop.v.d local.t\npush.v local.t\npush.d 1\npush.v local.t\n"
 		 "add.v.d\npush.d 3\nmul.d.v\nadd.v.v\npop.v.v local.u\npush.v local.u",
 		 "11"},
+		// x += a[i] and a[i] = x on locals in slots; a string element or x, an
+		// unset local (read as 0), an index outside the rows and a negative one
+		// go the general way.
+		{"push.d 0\npop.v.d local.i\npush.d 0\npop.v.d local.t\ntop:\npush.v local.i\npush.d 4\nslt.d.v\nbf end\n"
+		 "push.v local.i\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\n"
+		 "push.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top\nend:\npush.v local.t",
+		 "6"},
+		{"push.s \"s\"\npush.d 1\nconv.d.i\npop.v.s self.arr[]\npush.s \"t\"\npop.v.s local.t\npush.d 1\n"
+		 "pop.v.d local.i\npush.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
+		 "push.v local.t",
+		 "\"ts\""},
+		{"push.d 2\npop.v.d local.t\npush.d 1\npop.v.d local.i\npush.d 5\npush.d 1\nconv.d.i\npop.v.d self.arr[]\n"
+		 "push.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.u\npush.v local.u",
+		 "7"},
+		{"push.d 2\npop.v.d local.t\npush.d 9\npop.v.d local.i\npush.d 5\npush.d 1\nconv.d.i\npop.v.d self.arr[]\n"
+		 "push.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\npush.v local.t",
+		 "ERROR"},
+		{"push.d 1\npop.v.d local.i\npush.d 5\npush.d 1\nconv.d.i\npop.v.d self.arr[]\n"
+		 "push.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\npush.v local.t",
+		 "5"},
+		{"push.s \"x\"\npop.v.s local.x\npush.d 2\npop.v.d local.i\npush.v local.x\npush.v local.i\nconv.v.i\n"
+		 "pop.v.v self.arr[]\npush.d 2\nconv.d.i\npush.v self.arr[]",
+		 "\"x\""},
+		{"push.d 3\npop.v.d local.x\npush.d 3\npop.v.d local.i\npush.v local.x\npush.v local.i\nconv.v.i\n"
+		 "pop.v.v self.arr[]\npush.d 1\nconv.d.i\npush.v self.arr[]\npush.d 3\nconv.d.i\npush.v self.arr[]\n"
+		 "add.v.v",
+		 "3"},
+		{"push.d 3\npop.v.d local.x\npush.d -2\npop.v.d local.i\npush.v local.x\npush.v local.i\nconv.v.i\n"
+		 "pop.v.v self.arr[]\npush.d 1",
+		 "ERROR"},
+		{"push.d 3\npop.v.d local.x\npush.v local.x\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\npush.d 1",
+		 "1"},
 		// Arguments read and written through their rows' fast way.
 		{"push.d 4\npop.v.d self.argument3\npush.v self.argument3\npush.d 1\nadd.d.v\npop.v.v self.argument3\n"
 		 "push.v self.argument3",

@@ -53,12 +53,18 @@ uint8_t combined(const Instr *c, size_t left)
 		return OP_F_ARITH_POP;
 	if (left >= 5 && simple_push(c[0]) && simple_push(c[1]) && arith(c[2]) && simple_push(c[3]) && arith(c[4]))
 		return OP_F_ARITH2_PUSH;
+	if (left >= 6 && slot_access(c[0], OP_PUSH) && simple_push(c[1]) && conv_to_int(c[2]) &&
+	    element(c[3], OP_PUSH) && c[4].base == OP_ADD && slot_access(c[5], OP_POP))
+		return OP_F_SLOT_ADD_ELEMENT;
 	if (left >= 6 && simple_push(c[0]) && simple_push(c[1]) && conv_to_int(c[2]) && element(c[3], OP_PUSH) &&
 	    arith(c[4]) && plain_pop(c[5]))
 		return OP_F_ELEMENT_ARITH_POP;
 	if (left >= 5 && simple_push(c[0]) && simple_push(c[1]) && conv_to_int(c[2]) && element(c[3], OP_PUSH) &&
 	    arith(c[4]))
 		return OP_F_ELEMENT_ARITH;
+	if (left >= 4 && slot_access(c[0], OP_PUSH) && slot_access(c[1], OP_PUSH) && conv_to_int(c[2]) &&
+	    element(c[3], OP_POP))
+		return OP_F_SLOT_STORE_ELEMENT;
 	if (left >= 4 && simple_push(c[0]) && simple_push(c[1]) && conv_to_int(c[2]) && element(c[3], OP_POP))
 		return OP_F_STORE_ELEMENT;
 	if (left >= 3 && simple_push(c[0]) && simple_push(c[1]) && arith(c[2]))

@@ -56,6 +56,8 @@ enum OpHandler : uint8_t
 	OP_F_SLOT_UPDATE2,  // push slot local x, (a op b op c), op, pop into a slot local
 	OP_F_JUMP_LT,       // OP_F_JUMP_CMP to a test of slt and bf (a loop while a < b)
 	OP_F_SLOT_STEP_LT,  // OP_F_SLOT_ARITH_K, then OP_F_JUMP_LT (a loop's step and test)
+	OP_F_SLOT_ADD_ELEMENT,   // push slot local x, push an index, conv, push an element, add, pop into a slot local
+	OP_F_SLOT_STORE_ELEMENT, // push slot local x, push slot local i, conv, pop into an array element
 	OP_HANDLER_COUNT,
 };
 

@@ -30,6 +30,8 @@ bool vm_run_loop(Machine &m)
 		&&L_F_SLOT_UPDATE2,
 		&&L_F_JUMP_LT,
 		&&L_F_SLOT_STEP_LT,
+		&&L_F_SLOT_ADD_ELEMENT,
+		&&L_F_SLOT_STORE_ELEMENT,
 	};
 	const VMSettings &settings = vm_settings();
 	const bool slow = vm_counting_instructions() || settings.trace_instructions || !settings.breakpoints.empty();
@@ -494,6 +496,35 @@ L_F_SLOT_UPDATE2: {
 	double right = arith_of(in[5].base, arith_of(in[3].base, a, b), c);
 	target.set_real(arith_of(in[6].base, x.real(), right));
 	ip = in + 8;
+	DISPATCH();
+}
+L_F_SLOT_ADD_ELEMENT: {
+	// x += a[i] into a local in a slot, the addition known at decode.
+	const Value &x = m.frame[in->aux];
+	Value &target = m.frame[in[5].aux];
+	double i;
+	bool value = true;
+	if (sp + 3 > limit || x.kind() != VALUE_REAL || target.kind() == VALUE_UNSET_LOCAL ||
+	    !simple_real(m, in + 1, i, value))
+		UNFUSED();
+	const Value *element = fast_element(m, in + 3, index_of_real(i));
+	if (!element || !element->is_real())
+		UNFUSED();
+	target.set_real(x.real() + element->real());
+	ip = in + 6;
+	DISPATCH();
+}
+L_F_SLOT_STORE_ELEMENT: {
+	// a[i] = x, x and i locals in slots.
+	const Value &x = m.frame[in->aux];
+	const Value &i = m.frame[in[1].aux];
+	if (sp + 2 > limit || x.kind() != VALUE_REAL || i.kind() != VALUE_REAL)
+		UNFUSED();
+	Value *element = fast_element_to_write(m, in + 3, index_of_real(i.real()));
+	if (!element)
+		UNFUSED();
+	element->set_real(x.real());
+	ip = in + 4;
 	DISPATCH();
 }
 
