@@ -71,6 +71,14 @@ TEST_F(Fused, SameResultsAsOneByOne)
 		{"push.d -3\npop.v.d local.i\ntop:\npush.v local.i\npush.v self.lim\nslt.v.v\nbf end\n"
 		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top\nend:\npush.v local.i",
 		 "0"},
+		// The same with the bound a local in a slot; a bound turned to a string
+		// makes the test step aside.
+		{"push.d 0\npop.v.d local.i\npush.d 5\npop.v.d local.n\ntop:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top\nend:\npush.v local.i",
+		 "5"},
+		{"push.d 0\npop.v.d local.i\npush.d 5\npop.v.d local.n\ntop:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end\n"
+		 "push.s \"x\"\npop.v.s local.n\npush.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top\nend:\npush.v local.i",
+		 "ERROR"},
 		// A branch into the middle of a sequence runs the rest one by one.
 		{"push.d 10\npop.v.d local.a\npush.v local.a\nb mid\npush.v local.a\nmid:\npush.d 2\nadd.d.v\n"
 		 "pop.v.v local.b\npush.v local.b",

@@ -99,6 +99,9 @@ void fuse_program(Program &program)
 		}
 	// A loop's step on a slot local followed by the jump to its test.
 	for (size_t i = 0; i + 4 < code.size(); i++)
-		if (code[i].handler == OP_F_SLOT_ARITH_K && code[i + 4].handler == OP_F_JUMP_LT)
-			code[i].handler = OP_F_SLOT_STEP_LT;
+		if (code[i].handler == OP_F_SLOT_ARITH_K && code[i + 4].handler == OP_F_JUMP_LT) {
+			const Instr *test = &code[(size_t)code[i + 4].field];
+			bool slots = slot_access(test[0], OP_PUSH) && slot_access(test[1], OP_PUSH);
+			code[i].handler = slots ? OP_F_SLOT_STEP_LT_SLOTS : OP_F_SLOT_STEP_LT;
+		}
 }

@@ -58,6 +58,7 @@ enum OpHandler : uint8_t
 	OP_F_SLOT_STEP_LT,  // OP_F_SLOT_ARITH_K, then OP_F_JUMP_LT (a loop's step and test)
 	OP_F_SLOT_ADD_ELEMENT,   // push slot local x, push an index, conv, push an element, add, pop into a slot local
 	OP_F_SLOT_STORE_ELEMENT, // push slot local x, push slot local i, conv, pop into an array element
+	OP_F_SLOT_STEP_LT_SLOTS, // OP_F_SLOT_STEP_LT with both operands of the test locals in slots
 	OP_HANDLER_COUNT,
 };
 

@@ -32,6 +32,7 @@ bool vm_run_loop(Machine &m)
 		&&L_F_SLOT_STEP_LT,
 		&&L_F_SLOT_ADD_ELEMENT,
 		&&L_F_SLOT_STORE_ELEMENT,
+		&&L_F_SLOT_STEP_LT_SLOTS,
 	};
 	const VMSettings &settings = vm_settings();
 	const bool slow = vm_counting_instructions() || settings.trace_instructions || !settings.breakpoints.empty();
@@ -482,6 +483,22 @@ L_F_SLOT_STEP_LT: {
 		DISPATCH();
 	in = ip++; // the jump to the loop's test, which may step aside itself
 	goto L_F_JUMP_LT;
+}
+L_F_SLOT_STEP_LT_SLOTS: {
+	// The step, then the test a < b read straight from the slots.
+	const Value &a = m.frame[in->aux];
+	Value &target = m.frame[in[3].aux];
+	if (sp + 2 > limit || a.kind() != VALUE_REAL || target.kind() == VALUE_UNSET_LOCAL)
+		UNFUSED();
+	target.set_real(arith_of(in[2].base, a.real(), in[1].d));
+	in += 4;
+	ip = in + 1;
+	const Instr *test = m.instrs + in->field;
+	const Value &left = m.frame[test[0].aux], &right = m.frame[test[1].aux];
+	if (test == in || left.kind() != VALUE_REAL || right.kind() != VALUE_REAL)
+		goto L_F_JUMP_LT; // the test steps aside there
+	ip = left.real() - right.real() < -COMPARE_EPSILON ? test + 4 : m.instrs + test[3].field;
+	DISPATCH();
 }
 L_F_SLOT_UPDATE2: {
 	// x op= a op b op c, x and the target locals in slots.
