@@ -189,6 +189,58 @@ TEST_F(Fused, SameResultsAsOneByOne)
 		expect(c.text, c.want);
 }
 
+// Calls with their arguments computed in place and returns of a computed real,
+// with the cases that must take the general call or return.
+TEST_F(Fused, CallsAndReturnsAsOneByOne)
+{
+	add_script("scr_fib", "push.v self.argument0\npush.d 2\nslt.d.v\nbf rec\npush.v self.argument0\nret.v\nrec:\n"
+	                      "push.v self.argument0\npush.d 1\nsub.d.v\ncall.i scr_fib 1\n"
+	                      "push.v self.argument0\npush.d 2\nsub.d.v\ncall.i scr_fib 1\nadd.v.v\nret.v");
+	add_script("scr_add2", "push.v self.argument0\npush.v self.argument1\nadd.v.v\nret.v");
+	add_script("scr_count", "push.v self.argument_count\npush.v self.argument0\nmul.v.v\npush.v self.argument1\n"
+	                        "sub.v.v\nret.v");
+	add_script("scr_mark", "push.d 9\npop.v.d self.argument5\npush.v self.argument0\nret.v");
+	add_script("scr_peek5", "push.v self.argument5\nret.v");
+	add_script("scr_text", "push.s \"s\"\npop.v.s local.s\npush.v local.s\nret.v");
+	add_script("scr_with", "push.d 7\npop.v.d self.q\npush.i -1\npushenv end\nbody:\npush.v self.q\nret.v\n"
+	                       "end:\npopenv body\npush.d 0\nret.d");
+	add_script("scr_junk", "push.s \"junk\"\nconv.s.v\npush.d 2\nconv.d.v\npush.d 3\nconv.d.v\nsub.v.v\nret.v");
+	add_script("scr_junk2", "push.s \"junk\"\nconv.s.v\npush.v self.argument0\npush.d 1\nsub.d.v\nret.v");
+	add_script("scr_deep", "push.v self.argument0\npush.d 1\nadd.d.v\ncall.i scr_deep 1\nret.v");
+	const struct
+	{
+		const char *text, *want;
+	} cases[] = {
+		{"push.d 15\nconv.d.v\ncall.i scr_fib 1", "610"},
+		// f(t, i) in a loop on locals; count and arguments as given.
+		{"push.d 0\npop.v.d local.t\npush.d 0\npop.v.d local.i\ntop:\npush.v local.i\npush.d 50\nslt.d.v\nbf end\n"
+		 "push.v local.i\npush.v local.t\ncall.i scr_add2 2\npop.v.v local.t\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top\nend:\npush.v local.t",
+		 "1225"},
+		{"push.d 5\npop.v.d local.a\npush.d 4\npop.v.d local.b\npush.v local.a\npush.v local.b\ncall.i scr_count 2",
+		 "3"},
+		// Strings go the general way: argument0 is the last pushed.
+		{"push.s \"x\"\npop.v.s local.a\npush.s \"y\"\npop.v.s local.b\npush.v local.a\npush.v local.b\n"
+		 "call.i scr_add2 2",
+		 "\"yx\""},
+		{"push.s \"x\"\npop.v.s local.a\npush.v local.a\npush.d 1\nadd.d.v\ncall.i scr_fib 1", "ERROR"},
+		// What one call wrote beyond its arguments is gone for the next.
+		{"push.d 1\npush.d 2\nadd.d.d\ncall.i scr_mark 1\npush.d 1\npush.d 2\nadd.d.d\ncall.i scr_peek5 1\nadd.v.v",
+		 "3"},
+		// A string result, a return inside with, a return from the outermost
+		// piece, leftovers on the script's stack.
+		{"call.i scr_text 0\ncall.i scr_text 0\nadd.v.v", "\"ss\""},
+		{"call.i scr_with 0\npush.v self.q\nadd.v.v", "14"},
+		{"push.d 5\npop.v.d local.x\npush.v local.x\nret.v", "5"},
+		{"push.d 5\npop.v.d local.x\npush.v local.x\npush.d 2\nsub.d.v\nret.v", "3"},
+		{"call.i scr_junk 0\npush.d 4\npush.d 1\nadd.d.d\ncall.i scr_junk2 1\nadd.v.v", "3"},
+		// No room for another frame: the general call reports the overflow.
+		{"push.d 0\npush.d 1\nadd.d.d\ncall.i scr_deep 1", "ERROR"},
+	};
+	for (const auto &c : cases)
+		expect(c.text, c.want);
+}
+
 // A script's arguments live in its call's frame: what it writes (beyond those
 // given too) is gone after the call, and the caller's are as they were.
 TEST_F(Fused, ArgumentsBelongToTheirCall)

@@ -3,6 +3,7 @@
 // registers; the checks, errors and tracing around them are in calls.cpp.
 #pragma once
 
+#include <bit>
 #include <vector>
 
 #include "code/arguments.h"
@@ -60,17 +61,14 @@ void take_arguments(Slot *sp, Value *args, int argc);
 // Frees the texts among a frame's first n values and sets them to the real 0.
 void clear_arguments(Value *args, int n);
 
-// Enters `code` at `entry` with the top argc slots as its arguments: the frame
-// keeps the caller's registers and argument values, the arguments move into
-// it, and the callee's stack begins where they were (sp, base and limit are
-// the loop's registers; m's base and limit follow them). The caller has checked
-// the argument count and that the frame fits.
-inline void lay_script_frame(Machine &m, const Instr *in, CCode *code, const Instr *entry, bool uses_locals, int argc,
-                             Slot *&sp, Slot *&base, Slot *&limit)
+// Enters `code` at `entry` with argc arguments already in the frame's values
+// (the frame at m.depth) and sp where the callee's stack begins: the frame
+// keeps the caller's registers and argument values. sp, base and limit are the
+// loop's registers; m's base and limit follow them.
+VM_INLINE void lay_frame(Machine &m, const Instr *in, CCode *code, const Instr *entry, bool uses_locals, int argc,
+                         Slot *sp, Slot *&base, Slot *&limit)
 {
 	CallFrame &f = m.rs->frames[m.depth];
-	if (!take_real_arguments(sp, f.args, argc))
-		take_arguments(sp, f.args, argc);
 	ScriptArguments &arguments = script_arguments();
 	f.caller_args = arguments.values;
 	f.argc = arguments.count;
@@ -84,7 +82,6 @@ inline void lay_script_frame(Machine &m, const Instr *in, CCode *code, const Ins
 	f.locals = m.locals;
 	f.base = base;
 	f.with_base = m.with_base;
-	sp -= argc;
 	m.base = base = sp;
 	m.limit = limit -= VM_FRAME_UNITS;
 	m.with_base = m.withs;
@@ -93,6 +90,30 @@ inline void lay_script_frame(Machine &m, const Instr *in, CCode *code, const Ins
 	m.locals = uses_locals ? &enter_locals() : nullptr;
 	vm_set_locals_store(m);
 	m.depth++;
+}
+
+// The same with the top argc slots as the arguments, moved into the frame.
+// The caller has checked the argument count and that the frame fits.
+inline void lay_script_frame(Machine &m, const Instr *in, CCode *code, const Instr *entry, bool uses_locals, int argc,
+                             Slot *&sp, Slot *&base, Slot *&limit)
+{
+	Value *args = m.rs->frames[m.depth].args;
+	if (!take_real_arguments(sp, args, argc))
+		take_arguments(sp, args, argc);
+	sp -= argc;
+	lay_frame(m, in, code, entry, uses_locals, argc, sp, base, limit);
+}
+
+// The script a call instruction of argc arguments reaches when it can be
+// entered at once (ready, room for the frame with sp where its stack will
+// begin, no tracing), else null. The call's operands were checked at decode.
+VM_INLINE const ScriptCacheEntry *script_to_enter(const Instr *call, const Slot *sp, const Slot *limit)
+{
+	// Room for the frame on the stack also bounds the depth.
+	static_assert(VM_MAX_FRAMES * VM_FRAME_UNITS > VM_STACK_UNITS);
+	if (sp + VM_FRAME_UNITS > limit || vm_settings().trace)
+		return nullptr;
+	return vm_ready_script(call->i - SCRIPT_ID_BASE);
 }
 
 // The common script call: a decoded, well-formed script, at most sixteen
@@ -166,4 +187,13 @@ inline const Instr *return_fast(Machine &m, Slot *result, Slot *&sp, Slot *&base
 	}
 	free_slots(base, sp);
 	return leave_script_frame(m, bits, text, kind, sp, base, limit);
+}
+
+// A return of a real a combined handler computed, where the plain return
+// would take the common way (the caller checked that a script frame is open
+// and no with frame is): frees what the script left on its stack.
+VM_INLINE const Instr *return_real(Machine &m, double x, Slot *&sp, Slot *&base, Slot *&limit)
+{
+	free_slots(base, sp);
+	return leave_script_frame(m, std::bit_cast<int64_t>(x), nullptr, VALUE_REAL, sp, base, limit);
 }

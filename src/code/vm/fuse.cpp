@@ -5,6 +5,7 @@
 // pop. The machine runs the sequence at once when its operands are
 // plain reals and present variables, and otherwise runs the first instruction
 // alone, so the effect is always the sequence's.
+#include "code/function_table.h"
 #include "code/vm/program.h"
 
 namespace {
@@ -39,6 +40,13 @@ bool slot_access(const Instr &in, uint8_t base)
 
 bool double_push(const Instr &in) { return in.base == OP_PUSH && in.t1 == TYPE_DOUBLE; }
 
+// A call of a script (not a built-in or extension function) with argc arguments.
+bool script_call(const Instr &in, int argc)
+{
+	return in.base == OP_CALL && in.t1 == TYPE_INT && in.field == argc && in.i >= SCRIPT_ID_BASE &&
+	       in.i < EXTENSION_ID_BASE;
+}
+
 // The combined handler for the sequence starting at c[0], or its own handler.
 uint8_t combined(const Instr *c, size_t left)
 {
@@ -48,7 +56,13 @@ uint8_t combined(const Instr *c, size_t left)
 	    simple_push(c[4]) && arith(c[5]) && arith(c[6]) && slot_access(c[7], OP_POP))
 		return OP_F_SLOT_UPDATE2;
 	if (left >= 4 && simple_push(c[0]) && simple_push(c[1]) && compare(c[2]) && cond_branch(c[3]))
-		return OP_F_CMP_BRANCH;
+		return c[2].base == OP_SLT && c[3].base == OP_BF ? OP_F_LT_BRANCH : OP_F_CMP_BRANCH;
+	if (left >= 4 && simple_push(c[0]) && simple_push(c[1]) && arith(c[2]) && script_call(c[3], 1))
+		return OP_F_ARITH_CALL;
+	if (left >= 4 && simple_push(c[0]) && simple_push(c[1]) && arith(c[2]) && c[3].base == OP_RET)
+		return OP_F_ARITH_PUSH_RET;
+	if (left >= 3 && simple_push(c[0]) && simple_push(c[1]) && script_call(c[2], 2))
+		return OP_F_PUSH2_CALL;
 	if (left >= 4 && simple_push(c[0]) && simple_push(c[1]) && arith(c[2]) && plain_pop(c[3]))
 		return OP_F_ARITH_POP;
 	if (left >= 5 && simple_push(c[0]) && simple_push(c[1]) && arith(c[2]) && simple_push(c[3]) && arith(c[4]))
@@ -77,6 +91,10 @@ uint8_t combined(const Instr *c, size_t left)
 		return OP_F_ARITH_K;
 	if (left >= 2 && arith(c[0]) && plain_pop(c[1]))
 		return OP_F_ARITH_STORE;
+	if (left >= 2 && simple_push(c[0]) && c[1].base == OP_RET)
+		return OP_F_PUSH_RET;
+	if (left >= 2 && arith(c[0]) && c[1].base == OP_RET)
+		return OP_F_ARITH_RET;
 	if (c[0].t1 == TYPE_VARIABLE && c[0].fast == VAR_FAST_SLOT && (c[0].base == OP_PUSH || c[0].base == OP_POP))
 		return c[0].base == OP_PUSH ? OP_F_PUSH_SLOT : OP_F_POP_SLOT;
 	return c[0].base;
@@ -93,7 +111,7 @@ void fuse_program(Program &program)
 	// on every round.
 	for (Instr &in : code)
 		if (in.base == OP_B && in.field >= 0 && (size_t)in.field < code.size() &&
-		    code[(size_t)in.field].handler == OP_F_CMP_BRANCH) {
+		    (code[(size_t)in.field].handler == OP_F_CMP_BRANCH || code[(size_t)in.field].handler == OP_F_LT_BRANCH)) {
 			const Instr *test = &code[(size_t)in.field];
 			in.handler = test[2].base == OP_SLT && test[3].base == OP_BF ? OP_F_JUMP_LT : OP_F_JUMP_CMP;
 		}

@@ -59,6 +59,12 @@ enum OpHandler : uint8_t
 	OP_F_SLOT_ADD_ELEMENT,   // push slot local x, push an index, conv, push an element, add, pop into a slot local
 	OP_F_SLOT_STORE_ELEMENT, // push slot local x, push slot local i, conv, pop into an array element
 	OP_F_SLOT_STEP_LT_SLOTS, // OP_F_SLOT_STEP_LT with both operands of the test locals in slots
+	OP_F_LT_BRANCH,     // push a, push b, slt, bf
+	OP_F_ARITH_CALL,    // push a, push b, add/sub/mul, call a script with that one argument
+	OP_F_PUSH2_CALL,    // push a, push b, call a script with those two arguments
+	OP_F_PUSH_RET,      // push a, ret
+	OP_F_ARITH_RET,     // add/sub/mul, ret
+	OP_F_ARITH_PUSH_RET, // push a, push b, add/sub/mul, ret
 	OP_HANDLER_COUNT,
 };
 

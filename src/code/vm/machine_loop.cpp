@@ -33,7 +33,14 @@ bool vm_run_loop(Machine &m)
 		&&L_F_SLOT_ADD_ELEMENT,
 		&&L_F_SLOT_STORE_ELEMENT,
 		&&L_F_SLOT_STEP_LT_SLOTS,
+		&&L_F_LT_BRANCH,
+		&&L_F_ARITH_CALL,
+		&&L_F_PUSH2_CALL,
+		&&L_F_PUSH_RET,
+		&&L_F_ARITH_RET,
+		&&L_F_ARITH_PUSH_RET,
 	};
+	static_assert(sizeof(labels) / sizeof(labels[0]) == OP_HANDLER_COUNT);
 	const VMSettings &settings = vm_settings();
 	const bool slow = vm_counting_instructions() || settings.trace_instructions || !settings.breakpoints.empty();
 	// Counting, tracing and breakpoints see every instruction: dispatch then
@@ -542,6 +549,70 @@ L_F_SLOT_STORE_ELEMENT: {
 		UNFUSED();
 	element->set_real(x.real());
 	ip = in + 4;
+	DISPATCH();
+}
+L_F_LT_BRANCH: {
+	// An `if a < b` or a loop's test, the comparison known at decode.
+	double a, b;
+	bool value = false;
+	if (sp + 2 > limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, b, value))
+		UNFUSED();
+	ip = a - b < -COMPARE_EPSILON ? in + 4 : m.instrs + in[3].field;
+	DISPATCH();
+}
+L_F_ARITH_CALL: {
+	// f(a op b): the argument goes straight into the callee's frame.
+	double a, b;
+	bool value = false;
+	const ScriptCacheEntry *script;
+	if (sp + 2 > limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, b, value) ||
+	    !(script = script_to_enter(in + 3, sp + 1, limit)))
+		UNFUSED();
+	m.rs->frames[m.depth].args[0].fill_empty(VALUE_REAL, nullptr, arith_of(in[2].base, a, b));
+	lay_frame(m, in + 3, script->code, script->entry, script->uses_locals, 1, sp, base, limit);
+	ip = script->entry;
+	DISPATCH();
+}
+L_F_PUSH2_CALL: {
+	// f(a, b): the last pushed is the first argument.
+	double a, b;
+	bool value = false;
+	const ScriptCacheEntry *script;
+	if (sp + 2 > limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, b, value) ||
+	    !(script = script_to_enter(in + 2, sp + 2, limit)))
+		UNFUSED();
+	Value *args = m.rs->frames[m.depth].args;
+	args[0].fill_empty(VALUE_REAL, nullptr, b);
+	args[1].fill_empty(VALUE_REAL, nullptr, a);
+	lay_frame(m, in + 2, script->code, script->entry, script->uses_locals, 2, sp, base, limit);
+	ip = script->entry;
+	DISPATCH();
+}
+L_F_PUSH_RET: {
+	// return a, with a script frame and no with frame open.
+	double a;
+	bool value = false;
+	if (m.depth == 0 || m.withs > m.with_base || sp + 1 > limit || !simple_real(m, in, a, value))
+		UNFUSED();
+	ip = return_real(m, a, sp, base, limit);
+	DISPATCH();
+}
+L_F_ARITH_RET: {
+	double a, b;
+	bool value = false;
+	if (m.depth == 0 || m.withs > m.with_base || sp - base < 2 || !both_reals(sp[-2], sp[-1], a, b, value))
+		UNFUSED();
+	sp -= 2;
+	ip = return_real(m, arith_of(in->base, a, b), sp, base, limit);
+	DISPATCH();
+}
+L_F_ARITH_PUSH_RET: {
+	double a, b;
+	bool value = false;
+	if (m.depth == 0 || m.withs > m.with_base || sp + 2 > limit || !simple_real(m, in, a, value) ||
+	    !simple_real(m, in + 1, b, value))
+		UNFUSED();
+	ip = return_real(m, arith_of(in[2].base, a, b), sp, base, limit);
 	DISPATCH();
 }
 
