@@ -219,6 +219,11 @@ TEST_F(Fused, CallsAndReturnsAsOneByOne)
 		 "1225"},
 		{"push.d 5\npop.v.d local.a\npush.d 4\npop.v.d local.b\npush.v local.a\npush.v local.b\ncall.i scr_count 2",
 		 "3"},
+		// x = f(...) into a local holding a string, or not yet written.
+		{"push.s \"a\"\npop.v.s local.x\npush.d 1\npush.d 2\nadd.d.d\ncall.i scr_fib 1\npop.v.v local.x\n"
+		 "push.v local.x",
+		 "2"},
+		{"push.d 1\npush.d 3\nadd.d.d\ncall.i scr_fib 1\npop.v.v local.x\npush.v local.x", "3"},
 		// Strings go the general way: argument0 is the last pushed.
 		{"push.s \"x\"\npop.v.s local.a\npush.s \"y\"\npop.v.s local.b\npush.v local.a\npush.v local.b\n"
 		 "call.i scr_add2 2",

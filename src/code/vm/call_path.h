@@ -132,12 +132,10 @@ inline const Instr *enter_script_fast(Machine &m, const Instr *in, int32_t index
 }
 
 // Leaves the running script, whose stack is empty and whose with frames are
-// closed, with the result given as a Value slot's payload: the caller's
-// registers and arguments come back (the frame's values back to the real 0
-// for its next call) and the result goes where the call's arguments began.
-// Gives the caller's next instruction.
-inline const Instr *leave_script_frame(Machine &m, int64_t bits, char *text, uint32_t kind, Slot *&sp, Slot *&base,
-                                       Slot *&limit)
+// closed: the caller's registers and arguments come back (the frame's values
+// back to the real 0 for its next call) and sp is where the call's arguments
+// began, for the result. Gives the caller's next instruction.
+VM_INLINE const Instr *leave_frame(Machine &m, Slot *&sp, Slot *&base, Slot *&limit)
 {
 	CallFrame &f = m.rs->frames[--m.depth];
 	if (m.locals)
@@ -156,13 +154,22 @@ inline const Instr *leave_script_frame(Machine &m, int64_t bits, char *text, uin
 	m.limit = limit += VM_FRAME_UNITS;
 	sp = base;
 	m.base = base = f.base;
+	return f.return_ip;
+}
+
+// The same with the result, given as a Value slot's payload, pushed for the
+// caller.
+inline const Instr *leave_script_frame(Machine &m, int64_t bits, char *text, uint32_t kind, Slot *&sp, Slot *&base,
+                                       Slot *&limit)
+{
+	const Instr *next = leave_frame(m, sp, base, limit);
 	// Written field by field from registers: a slot built in memory and
 	// copied whole would wait for those writes to reach memory.
 	Slot &out = *sp++;
 	out.l = bits;
 	out.s = text;
 	set_tag(out, SLOT_VALUE, kind);
-	return f.return_ip;
+	return next;
 }
 
 // The common return: the result slot (null: the real 0) is a real or a
@@ -191,9 +198,23 @@ inline const Instr *return_fast(Machine &m, Slot *result, Slot *&sp, Slot *&base
 
 // A return of a real a combined handler computed, where the plain return
 // would take the common way (the caller checked that a script frame is open
-// and no with frame is): frees what the script left on its stack.
+// and no with frame is): frees what the script left on its stack. In
+// `x = f(...)` with x a local in a slot holding a real, the result goes
+// straight into x and the caller goes on after its pop.
 VM_INLINE const Instr *return_real(Machine &m, double x, Slot *&sp, Slot *&base, Slot *&limit)
 {
 	free_slots(base, sp);
-	return leave_script_frame(m, std::bit_cast<int64_t>(x), nullptr, VALUE_REAL, sp, base, limit);
+	const Instr *next = leave_frame(m, sp, base, limit);
+	if (next->handler == OP_F_POP_SLOT) {
+		Value &target = m.frame[next->aux];
+		if (target.kind() == VALUE_REAL) {
+			target.set_real(x);
+			return next + 1;
+		}
+	}
+	Slot &out = *sp++;
+	out.d = x;
+	out.s = nullptr;
+	set_tag(out, SLOT_VALUE, VALUE_REAL);
+	return next;
 }
