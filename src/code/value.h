@@ -76,6 +76,9 @@ public:
 		m_kind = VALUE_REAL;
 		m_real = real;
 	}
+	// The number of a value that already holds a real (so no text to free):
+	// the machine's fast paths, which have checked the kind.
+	void overwrite_real(double real) { m_real = real; }
 	// Stores a text, reusing the owned block when it is large enough. A text
 	// holding a NUL byte is cut there: game strings cannot contain one.
 	void set_string(std::string_view text);

@@ -5,6 +5,8 @@
 // destroying instances does not allocate per variable.
 #include "code/variable_list.h"
 
+#include "code/variable_generation.h"
+
 namespace {
 
 constexpr size_t LINEAR_LIMIT = 8;   // up to this many variables, a plain scan
@@ -30,11 +32,14 @@ void split_index(int32_t index, int32_t &row, int32_t &column)
 } // namespace
 
 bool g_variable_index_out_of_range = false;
+uint64_t g_variable_generation = 1;
 void set_unset_variable_read_fails(bool fails) { g_unset_read_fails = fails; }
 bool unset_variable_read_fails() { return g_unset_read_fails; }
 
 CVariableList::~CVariableList()
 {
+	if (!m_vars.empty())
+		variables_moved();
 	if (m_vars.capacity() == 0)
 		return;
 	auto &pool = spare_arrays();
@@ -70,6 +75,8 @@ CVariable &CVariableList::append(int32_t id)
 			m_vars.reserve(LINEAR_LIMIT);
 		}
 	}
+	if (!m_vars.empty() && m_vars.size() == m_vars.capacity())
+		variables_moved(); // the array is about to be reallocated
 	m_vars.emplace_back();
 	m_vars.back().id = id;
 	size_t n = m_vars.size();
@@ -150,6 +157,8 @@ void CVariableList::declare(int32_t id)
 
 void CVariableList::clear()
 {
+	if (!m_vars.empty())
+		variables_moved();
 	m_vars.clear();
 	m_index.clear();
 	m_mask = 0;

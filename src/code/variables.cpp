@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "code/variable_generation.h"
 #include "code/variable_names.h"
 #include "common/binary_stream.h"
 #include "world/instance.h"
@@ -212,6 +213,7 @@ void declare_global(int32_t id)
 		g.flags.resize(size, 0);
 	}
 	g.flags[index] = 1;
+	variables_moved(); // the name may now reach the global store
 	g.store.declare(id);
 }
 
@@ -234,6 +236,7 @@ void reset_global_variables()
 	GlobalState &g = globals();
 	g.store.clear();
 	g.flags.assign(FLAGS_AT_START, 0);
+	variables_moved();
 }
 
 void save_global_variables(StreamWriter &out)
@@ -272,6 +275,7 @@ void apply_saved_globals(SavedGlobals &saved)
 	GlobalState &g = globals();
 	g.store.copy_from(saved.store);
 	g.flags = std::move(saved.flags);
+	variables_moved();
 }
 
 bool load_global_variables(StreamReader &in, std::string *error)

@@ -3,6 +3,8 @@
 // runs once with them and once counting instructions (which runs every
 // instruction alone), including the cases where they must step aside.
 #include "code/arguments.h"
+#include "code/compiler/code_compile.h"
+#include "code/errors.h"
 #include "code/variables.h"
 #include "code/value.h"
 #include "vm_fixture.h"
@@ -180,6 +182,15 @@ TEST_F(Fused, SameResultsAsOneByOne)
 		 "ERROR"},
 		{"push.d 3\npop.v.d local.x\npush.v local.x\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\npush.d 1",
 		 "1"},
+		// An array given a real keeps its rows; a string element written
+		// over with a real.
+		{"push.d 4\npush.d 1\nconv.d.i\npop.v.d self.arr[]\npush.d 5\npop.v.d self.arr\n"
+		 "push.d 1\nconv.d.i\npush.v self.arr[]\npush.v self.arr\nadd.v.v",
+		 "9"},
+		{"push.s \"s\"\npush.d 1\nconv.d.i\npop.v.s self.arr[]\npush.d 6\npop.v.d local.x\npush.d 1\n"
+		 "pop.v.d local.i\npush.v local.x\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\n"
+		 "push.d 1\nconv.d.i\npush.v self.arr[]",
+		 "6"},
 		// Arguments read and written through their rows' fast way.
 		{"push.d 4\npop.v.d self.argument3\npush.v self.argument3\npush.d 1\nadd.d.v\npop.v.v self.argument3\n"
 		 "push.v self.argument3",
@@ -244,6 +255,80 @@ TEST_F(Fused, CallsAndReturnsAsOneByOne)
 	};
 	for (const auto &c : cases)
 		expect(c.text, c.want);
+}
+
+// The combined handlers keep the variable of an array element from one run
+// to the next; whatever changes where the name leads is seen at once.
+TEST_F(Fused, KeptArrayVariablesFollowChanges)
+{
+	vm_settings().instruction_budget = -1;
+	reset_global_variables();
+	CInstance *a = world.add(100001, 1);
+	CInstance *b = world.add(100002, 1);
+	// arr[1] + arr[2] of a name without an instance: self's, or the global one.
+	auto piece = code("push.d 0\npop.v.d local.t\npush.d 1\npop.v.d local.i\n"
+	                  "push.v local.t\npush.v local.i\nconv.v.i\npush.v unspec.arr[]\nadd.v.v\npop.v.v local.t\n"
+	                  "push.d 2\nconv.d.i\npush.v unspec.arr[]\npush.v local.t\nadd.v.v");
+	auto sum = [&](CInstance *self) {
+		Value r;
+		ok = vm_run(*piece, self, self, &r);
+		return ok ? r.real() : -1.0;
+	};
+	auto fill = [&](CVariableList &store, double first) {
+		store.set(var("arr"), 1, Value(first));
+		store.set(var("arr"), 2, Value(first * 10));
+	};
+	fill(a->variables, 1);
+	fill(b->variables, 2);
+	EXPECT_EQ(sum(a), 11);
+	EXPECT_EQ(sum(b), 22);
+	EXPECT_EQ(sum(a), 11);
+	// Declared global between two runs, then no longer.
+	declare_global(var("arr"));
+	fill(global_variables(), 3);
+	EXPECT_EQ(sum(a), 33);
+	reset_global_variables();
+	EXPECT_EQ(sum(a), 11);
+	// Self's variables moved by many new ones, then all gone, then made again.
+	for (int k = 0; k < 40; k++)
+		a->variables.set(var("filler" + std::to_string(k)), 0, Value(1.0));
+	EXPECT_EQ(sum(a), 11);
+	a->variables.clear();
+	EXPECT_EQ(sum(a), 0);
+	fill(a->variables, 4);
+	EXPECT_EQ(sum(a), 44);
+	// Within one run: a global declared, self's variables moved by new ones.
+	std::string fillers;
+	for (int k = 0; k < 300; k++)
+		fillers += "f" + std::to_string(k) + " = 0; ";
+	const struct
+	{
+		std::string source;
+		double want;
+	} runs_of_source[] = {
+		{"var i, j, t; t = 0; j = 1; arr[1] = 5; global.arr[1] = 7;\n"
+		 "for (i = 0; i < 2; i += 1) { t += arr[j]; globalvar arr; }\nreturn t",
+		 12},
+		{"var i, j, t; t = 0; j = 1; arr[1] = 5;\nfor (i = 0; i < 2; i += 1) { t += arr[j]; " + fillers + "}\nreturn t",
+		 10},
+	};
+	for (const auto &c : runs_of_source)
+		for (bool combined : {true, false}) {
+			vm_settings().instruction_budget = combined ? -1 : 10000000;
+			reset_global_variables();
+			CCode compiled;
+			ASSERT_TRUE(compile_code(compiled, c.source, "T", COMPILE_PROGRAM)) << code_error_message();
+			Value r;
+			EXPECT_TRUE(execute_code(world.add(100010 + (int32_t)runs++, 2), nullptr, compiled, r)) << c.source;
+			EXPECT_EQ(r.real(), c.want) << c.source;
+		}
+	vm_settings().instruction_budget = -1;
+	// Inside with, self changes from one instance to the next.
+	Value v = run("push.d 0\npop.v.d local.t\npush.i 1\npushenv end\nbody:\npush.v local.t\npush.d 1\n"
+	              "conv.d.i\npush.v unspec.arr[]\nadd.v.v\npop.v.v local.t\nend:\npopenv body\npush.v local.t",
+	              a);
+	EXPECT_TRUE(ok);
+	EXPECT_EQ(v.real(), 4.0 + 2.0);
 }
 
 // A script's arguments live in its call's frame: what it writes (beyond those

@@ -120,6 +120,14 @@ void fuse_program(Program &program)
 		if (code[i].handler == OP_F_SLOT_ARITH_K && code[i + 4].handler == OP_F_JUMP_LT) {
 			const Instr *test = &code[(size_t)code[i + 4].field];
 			bool slots = slot_access(test[0], OP_PUSH) && slot_access(test[1], OP_PUSH);
-			code[i].handler = slots ? OP_F_SLOT_STEP_LT_SLOTS : OP_F_SLOT_STEP_LT;
+			code[i].handler = slots && code[i + 2].base == OP_ADD ? OP_F_SLOT_STEP_LT_SLOTS : OP_F_SLOT_STEP_LT;
+		}
+	// A conv keeps the variable of the array element after it for the
+	// combined handlers: nothing kept yet, whatever its word held.
+	for (Instr &in : code)
+		if (in.base == OP_CONV) {
+			in.field = 0;
+			in.cache = 0;
+			in.found = nullptr;
 		}
 }

@@ -155,6 +155,12 @@ bool vm_run(CCode &code, CInstance *self, CInstance *other, Value *result)
 	if (vm_settings().trace)
 		dbg_console().Output("script = %s\n", code.name.c_str());
 
+	// Variables kept by this run's code belong to its self and other: the
+	// code that called it finds its own again.
+	struct Leave
+	{
+		~Leave() { variables_moved(); }
+	} leave;
 	Machine m{};
 	m.self = self;
 	m.other = other;

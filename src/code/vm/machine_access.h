@@ -5,8 +5,12 @@
 
 #include <cstddef>
 #include <cstring>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 #include "code/arguments.h"
+#include "code/variable_generation.h"
 #include "code/variables.h"
 #include "code/vm/machine_state.h"
 #include "world/instance.h"
@@ -32,9 +36,10 @@ inline void vm_set_locals_store(Machine &m)
 }
 
 // Refreshes the stores of the fast operands after self, other or the locals
-// changed.
+// changed; the variables kept for them are forgotten.
 inline void vm_set_stores(Machine &m)
 {
+	variables_moved();
 	CVariableList *self = m.self ? &m.self->variables : nullptr;
 	m.stores[VAR_FAST_SELF] = self;
 	m.stores[VAR_FAST_OTHER] = m.other ? &m.other->variables : nullptr;
@@ -245,22 +250,62 @@ VM_INLINE bool within(const std::vector<T> &v, size_t i)
 	return i * sizeof(T) < (size_t)((const char *)(v.data() + v.size()) - (const char *)v.data());
 }
 
-// An existing element of a present array variable (index 0: its plain value),
-// or null where the general access must decide (absent, outside the rows).
-VM_INLINE Value *fast_element(Machine &m, const Instr *in, int32_t index)
+// The variable of the array element operand `in`, whose index the conv just
+// before it converts (as in every combined handler that reaches an element).
+// The conv keeps the variable found last while no variable may have moved
+// and the stores stayed the same; the locals' store, which changes on every
+// call, is looked up each time.
+VM_INLINE CVariable *element_variable(Machine &m, const Instr *in)
 {
+	Instr *conv = const_cast<Instr *>(in - 1);
+	static_assert(offsetof(Instr, cache) == offsetof(Instr, field) + 4);
+	uint64_t generation;
+	std::memcpy(&generation, &conv->field, sizeof generation);
+	if (__builtin_expect(generation == g_variable_generation, 1)) {
+		if (!conv->found)
+			__builtin_unreachable(); // only a variable found is kept
+		return conv->found;
+	}
 	CVariable *v = fast_variable(m, in);
-	if (!v)
-		return nullptr;
-	if (index == 0)
-		return &v->value;
-	// Row 0 without the division: a 1-D array.
-	if ((uint32_t)index < (uint32_t)ARRAY_ROW_SIZE && !v->rows.empty() && within(v->rows[0], (size_t)index))
-		return &v->rows[0][(size_t)index];
+	if (v && in->fast != VAR_FAST_LOCAL) {
+		generation = g_variable_generation;
+		std::memcpy(&conv->field, &generation, sizeof generation);
+		conv->found = v;
+	}
+	return v;
+}
+
+// An element outside row 0 (or a negative or huge index): null when it does
+// not exist.
+inline Value *element_in_rows(CVariable *v, int32_t index)
+{
 	int32_t row = index / ARRAY_ROW_SIZE, column = index % ARRAY_ROW_SIZE;
 	if (row < 0 || column < 0 || !within(v->rows, (size_t)row) || !within(v->rows[(size_t)row], (size_t)column))
 		return nullptr;
 	return &v->rows[(size_t)row][(size_t)column];
+}
+
+// An existing element of a present array variable (index 0: its plain value),
+// or null where the general access must decide (absent, outside the rows).
+// `x` is the index before its conversion to an integer.
+VM_INLINE Value *fast_element(Machine &m, const Instr *in, double x)
+{
+	CVariable *v = element_variable(m, in);
+	if (!v)
+		return nullptr;
+#if defined(__x86_64__)
+	// Truncated by the processor: a real outside the 64-bit range or NaN
+	// gives the smallest integer, which no row reaches.
+	int64_t t = _mm_cvttsd_si64(_mm_set_sd(x));
+#else
+	int64_t t = index_of_real(x);
+#endif
+	// Row 0 of a 1-D array first: 1 to 31999.
+	if ((uint64_t)t - 1 < (uint64_t)(ARRAY_ROW_SIZE - 1))
+		return !v->rows.empty() && within(v->rows[0], (size_t)t) ? &v->rows[0][(size_t)t] : nullptr;
+	if (t == 0)
+		return &v->value;
+	return element_in_rows(v, index_of_real(x));
 }
 
 // Element `index` of row 0 of a present array variable, the row grown to
@@ -269,11 +314,11 @@ VM_INLINE Value *fast_element(Machine &m, const Instr *in, int32_t index)
 Value *vm_grow_element(Machine &m, const Instr *in, int32_t index);
 
 // The element a write reaches: an existing one, or one of row 0 grown to.
-VM_INLINE Value *fast_element_to_write(Machine &m, const Instr *in, int32_t index)
+VM_INLINE Value *fast_element_to_write(Machine &m, const Instr *in, double x)
 {
-	if (Value *element = fast_element(m, in, index))
+	if (Value *element = fast_element(m, in, x))
 		return element;
-	return vm_grow_element(m, in, index);
+	return vm_grow_element(m, in, index_of_real(x));
 }
 
 // A variable operand read or written through the general access (any instance,

@@ -378,7 +378,7 @@ L_F_PUSH_ELEMENT: {
 	bool value = false;
 	if (sp + 2 > limit || !simple_real(m, in, x, value))
 		UNFUSED();
-	const Value *element = fast_element(m, in + 2, index_of_real(x));
+	const Value *element = fast_element(m, in + 2, x);
 	if (!element)
 		UNFUSED();
 	Slot &top = *sp++;
@@ -399,7 +399,7 @@ L_F_POP_ELEMENT: {
 	if (sp - base < 1 || sp + 1 > limit || !real_of(sp[-1], stored, value) ||
 	    !simple_real(m, in, x, value))
 		UNFUSED();
-	Value *element = fast_element_to_write(m, in + 2, index_of_real(x));
+	Value *element = fast_element_to_write(m, in + 2, x);
 	if (!element)
 		UNFUSED();
 	element->set_real(stored);
@@ -425,7 +425,7 @@ L_F_POP_SLOT: {
 	bool value = false;
 	if (sp - base < 1 || v.kind() != VALUE_REAL || !real_of(sp[-1], x, value))
 		UNFUSED();
-	v.set_real(x);
+	v.overwrite_real(x);
 	sp--;
 	DISPATCH();
 }
@@ -446,7 +446,7 @@ L_F_STORE_ELEMENT: {
 	bool value = false;
 	if (sp + 2 > limit || !simple_real(m, in, stored, value) || !simple_real(m, in + 1, x, value))
 		UNFUSED();
-	Value *element = fast_element_to_write(m, in + 3, index_of_real(x));
+	Value *element = fast_element_to_write(m, in + 3, x);
 	if (!element)
 		UNFUSED();
 	element->set_real(stored);
@@ -459,7 +459,7 @@ L_F_ELEMENT_ARITH_POP: {
 	bool value = true; // the element's push makes a Value
 	if (sp + 3 > limit || !simple_real(m, in, a, value) || !simple_real(m, in + 1, x, value))
 		UNFUSED();
-	const Value *element = fast_element(m, in + 3, index_of_real(x));
+	const Value *element = fast_element(m, in + 3, x);
 	if (!element || !element->is_real())
 		UNFUSED();
 	double result = arith_of(in[4].base, a, element->real());
@@ -482,9 +482,9 @@ L_F_SLOT_STEP_LT: {
 	// i += 1 on locals in slots: no operand kinds to find out at run time.
 	const Value &a = m.frame[in->aux];
 	Value &target = m.frame[in[3].aux];
-	if (sp + 2 > limit || a.kind() != VALUE_REAL || target.kind() == VALUE_UNSET_LOCAL)
+	if (sp + 2 > limit || a.kind() != VALUE_REAL || target.kind() != VALUE_REAL)
 		UNFUSED();
-	target.set_real(arith_of(in[2].base, a.real(), in[1].d));
+	target.overwrite_real(arith_of(in[2].base, a.real(), in[1].d));
 	ip = in + 4;
 	if (in->handler == OP_F_SLOT_ARITH_K)
 		DISPATCH();
@@ -492,17 +492,18 @@ L_F_SLOT_STEP_LT: {
 	goto L_F_JUMP_LT;
 }
 L_F_SLOT_STEP_LT_SLOTS: {
-	// The step, then the test a < b read straight from the slots.
+	// The step i += k, then the test a < b read straight from the slots (the
+	// jump's target is the test, never the jump itself).
 	const Value &a = m.frame[in->aux];
 	Value &target = m.frame[in[3].aux];
-	if (sp + 2 > limit || a.kind() != VALUE_REAL || target.kind() == VALUE_UNSET_LOCAL)
+	if (sp + 2 > limit || a.kind() != VALUE_REAL || target.kind() != VALUE_REAL)
 		UNFUSED();
-	target.set_real(arith_of(in[2].base, a.real(), in[1].d));
+	target.overwrite_real(a.real() + in[1].d);
 	in += 4;
 	ip = in + 1;
 	const Instr *test = m.instrs + in->field;
 	const Value &left = m.frame[test[0].aux], &right = m.frame[test[1].aux];
-	if (test == in || left.kind() != VALUE_REAL || right.kind() != VALUE_REAL)
+	if (left.kind() != VALUE_REAL || right.kind() != VALUE_REAL)
 		goto L_F_JUMP_LT; // the test steps aside there
 	ip = left.real() - right.real() < -COMPARE_EPSILON ? test + 4 : m.instrs + test[3].field;
 	DISPATCH();
@@ -515,10 +516,10 @@ L_F_SLOT_UPDATE2: {
 	Value &target = m.frame[in[7].aux];
 	if (sp + 3 > limit || x.kind() != VALUE_REAL || !simple_real(m, in + 1, a, value) ||
 	    !simple_real(m, in + 2, b, value) || !simple_real(m, in + 4, c, value) ||
-	    target.kind() == VALUE_UNSET_LOCAL)
+	    target.kind() != VALUE_REAL)
 		UNFUSED();
 	double right = arith_of(in[5].base, arith_of(in[3].base, a, b), c);
-	target.set_real(arith_of(in[6].base, x.real(), right));
+	target.overwrite_real(arith_of(in[6].base, x.real(), right));
 	ip = in + 8;
 	DISPATCH();
 }
@@ -528,13 +529,13 @@ L_F_SLOT_ADD_ELEMENT: {
 	Value &target = m.frame[in[5].aux];
 	double i;
 	bool value = true;
-	if (sp + 3 > limit || x.kind() != VALUE_REAL || target.kind() == VALUE_UNSET_LOCAL ||
+	if (sp + 3 > limit || x.kind() != VALUE_REAL || target.kind() != VALUE_REAL ||
 	    !simple_real(m, in + 1, i, value))
 		UNFUSED();
-	const Value *element = fast_element(m, in + 3, index_of_real(i));
+	const Value *element = fast_element(m, in + 3, i);
 	if (!element || !element->is_real())
 		UNFUSED();
-	target.set_real(x.real() + element->real());
+	target.overwrite_real(x.real() + element->real());
 	ip = in + 6;
 	DISPATCH();
 }
@@ -544,10 +545,13 @@ L_F_SLOT_STORE_ELEMENT: {
 	const Value &i = m.frame[in[1].aux];
 	if (sp + 2 > limit || x.kind() != VALUE_REAL || i.kind() != VALUE_REAL)
 		UNFUSED();
-	Value *element = fast_element_to_write(m, in + 3, index_of_real(i.real()));
+	Value *element = fast_element_to_write(m, in + 3, i.real());
 	if (!element)
 		UNFUSED();
-	element->set_real(x.real());
+	if (element->is_real())
+		element->overwrite_real(x.real());
+	else
+		element->set_real(x.real());
 	ip = in + 4;
 	DISPATCH();
 }

@@ -11,6 +11,8 @@
 
 #include "code/vm/instruction.h"
 
+struct CVariable;
+
 // The texts of the string table that string operands name by index.
 struct StringTexts
 {
@@ -28,6 +30,8 @@ struct Instr
 	uint8_t aux;     // VAR_FAST_ARGUMENT: the argument number; VAR_FAST_SLOT: the slot
 	// push.e: the signed immediate; call: the argument count; variable operands:
 	// the signed 16-bit instance; branches: the target instruction number.
+	// conv: with `cache`, the low and high halves of the variable generation
+	// at which `found` was found (0: nothing found yet).
 	int32_t field;
 	// Variable operands: where the variable sat in its store the last time
 	// (a guess the machine checks before use and updates).
@@ -39,6 +43,9 @@ struct Instr
 		int32_t i;
 		int64_t l;
 		const char *s; // string operand: its text (NUL-terminated, length in `len`)
+		// conv: the variable of the array element operand that follows it,
+		// kept by the combined handlers that read or write the element.
+		CVariable *found;
 		struct
 		{
 			int32_t id;     // variable id
