@@ -182,6 +182,25 @@ TEST_F(Fused, SameResultsAsOneByOne)
 		 "ERROR"},
 		{"push.d 3\npop.v.d local.x\npush.v local.x\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\npush.d 1",
 		 "1"},
+		// Loops whose bodies are a[i] = x and t += a[i] with the step and the
+		// test i < n on locals in slots, one handler going straight to the
+		// next; strings make each body step aside.
+		{"push.d 5\npop.v.d local.n\npush.d 0\npop.v.d local.t\npush.d 0\npop.v.d local.i\n"
+		 "top1:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end1\n"
+		 "push.v local.i\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top1\nend1:\npush.d 0\npop.v.d local.i\n"
+		 "top2:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end2\n"
+		 "push.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top2\nend2:\npush.v local.t",
+		 "10"},
+		{"push.d 3\npop.v.d local.n\npush.s \"\"\npop.v.s local.t\npush.s \"ab\"\npop.v.s local.s\n"
+		 "push.d 0\npop.v.d local.i\ntop1:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end1\n"
+		 "push.v local.s\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top1\nend1:\npush.d 0\npop.v.d local.i\n"
+		 "top2:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end2\n"
+		 "push.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top2\nend2:\npush.v local.t",
+		 "\"ababab\""},
 		// An array given a real keeps its rows; a string element written
 		// over with a real.
 		{"push.d 4\npush.d 1\nconv.d.i\npop.v.d self.arr[]\npush.d 5\npop.v.d self.arr\n"

@@ -69,6 +69,17 @@ bool vm_run_loop(Machine &m)
 		in = ip++;                   \
 		goto *table[in->handler];    \
 	} while (0)
+// The usual successor of a combined handler is reached by a direct jump when
+// it is next (only ever in the fast table: the slow one runs no combined
+// handler), the table otherwise.
+#define DISPATCH_IF_NEXT(next)                      \
+	do {                                            \
+		if (ip->handler == OP_##next) {             \
+			in = ip++;                              \
+			goto L_##next;                          \
+		}                                           \
+		DISPATCH();                                 \
+	} while (0)
 // A combined handler whose operands are not all plain runs its first
 // instruction alone.
 #define UNFUSED() goto *labels[in->base]
@@ -505,8 +516,17 @@ L_F_SLOT_STEP_LT_SLOTS: {
 	const Value &left = m.frame[test[0].aux], &right = m.frame[test[1].aux];
 	if (left.kind() != VALUE_REAL || right.kind() != VALUE_REAL)
 		goto L_F_JUMP_LT; // the test steps aside there
-	ip = left.real() - right.real() < -COMPARE_EPSILON ? test + 4 : m.instrs + test[3].field;
-	DISPATCH();
+	if (left.real() - right.real() >= -COMPARE_EPSILON) {
+		ip = m.instrs + test[3].field;
+		DISPATCH();
+	}
+	// The loop's body: commonly one combined handler on an array element.
+	ip = test + 4;
+	if (ip->handler == OP_F_SLOT_STORE_ELEMENT) {
+		in = ip++;
+		goto L_F_SLOT_STORE_ELEMENT;
+	}
+	DISPATCH_IF_NEXT(F_SLOT_ADD_ELEMENT);
 }
 L_F_SLOT_UPDATE2: {
 	// x op= a op b op c, x and the target locals in slots.
@@ -537,7 +557,7 @@ L_F_SLOT_ADD_ELEMENT: {
 		UNFUSED();
 	target.overwrite_real(x.real() + element->real());
 	ip = in + 6;
-	DISPATCH();
+	DISPATCH_IF_NEXT(F_SLOT_STEP_LT_SLOTS);
 }
 L_F_SLOT_STORE_ELEMENT: {
 	// a[i] = x, x and i locals in slots.
@@ -553,7 +573,7 @@ L_F_SLOT_STORE_ELEMENT: {
 	else
 		element->set_real(x.real());
 	ip = in + 4;
-	DISPATCH();
+	DISPATCH_IF_NEXT(F_SLOT_STEP_LT_SLOTS);
 }
 L_F_LT_BRANCH: {
 	// An `if a < b` or a loop's test, the comparison known at decode.
@@ -624,6 +644,7 @@ L_F_ARITH_PUSH_RET: {
 #undef LOAD
 #undef UNFUSED
 #undef DISPATCH
+#undef DISPATCH_IF_NEXT
 #undef FAIL
 #undef NEED
 #undef ROOM
