@@ -131,6 +131,19 @@ inline const Instr *enter_script_fast(Machine &m, const Instr *in, int32_t index
 	return script->entry;
 }
 
+// Sets a frame's first n values back to the real 0 while they hold no text;
+// the common small counts are laid out without a loop.
+VM_INLINE bool clear_written_arguments(Value *args, int n)
+{
+	switch (n) {
+	case 0: return true;
+	case 1: return Value::clear_reals(args, 1);
+	case 2: return Value::clear_reals(args, 2);
+	case 3: return Value::clear_reals(args, 3);
+	default: return Value::clear_reals(args, n);
+	}
+}
+
 // Leaves the running script, whose stack is empty and whose with frames are
 // closed: the caller's registers and arguments come back (the frame's values
 // back to the real 0 for its next call) and sp is where the call's arguments
@@ -141,7 +154,7 @@ VM_INLINE const Instr *leave_frame(Machine &m, Slot *&sp, Slot *&base, Slot *&li
 	if (m.locals)
 		leave_locals();
 	ScriptArguments &arguments = script_arguments();
-	if (!Value::clear_reals(f.args, arguments.written))
+	if (!clear_written_arguments(f.args, arguments.written))
 		clear_arguments(f.args, arguments.written);
 	arguments.values = f.caller_args;
 	arguments.count = f.argc;
