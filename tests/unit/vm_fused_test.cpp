@@ -201,6 +201,34 @@ TEST_F(Fused, SameResultsAsOneByOne)
 		 "push.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
 		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top2\nend2:\npush.v local.t",
 		 "\"ababab\""},
+		// The same loops indexed by another local than the loop's.
+		{"push.d 4\npop.v.d local.n\npush.d 2\npop.v.d local.j\npush.d 0\npop.v.d local.t\n"
+		 "push.d 0\npop.v.d local.i\ntop1:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end1\n"
+		 "push.v local.i\npush.v local.j\nconv.v.i\npop.v.v self.arr[]\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top1\nend1:\npush.d 0\npop.v.d local.i\n"
+		 "top2:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end2\n"
+		 "push.v local.t\npush.v local.j\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top2\nend2:\npush.v local.t",
+		 "12"},
+		// The same loops past the end of row 0, and meeting a string element
+		// half-way: the body steps aside there and the loop goes on.
+		{"push.d 32003\npop.v.d local.n\npush.d 0\npop.v.d local.t\npush.d 0\npop.v.d local.i\n"
+		 "top1:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end1\n"
+		 "push.v local.i\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top1\nend1:\npush.d 0\npop.v.d local.i\n"
+		 "top2:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end2\n"
+		 "push.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top2\nend2:\npush.v local.t",
+		 "512080003"},
+		{"push.d 5\npop.v.d local.n\npush.d 0\npop.v.d local.t\npush.d 0\npop.v.d local.i\n"
+		 "top1:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end1\n"
+		 "push.v local.i\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top1\nend1:\npush.d 0\npop.v.d local.i\n"
+		 "push.s \"s\"\npush.d 3\nconv.d.i\npop.v.s self.arr[]\n"
+		 "top2:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end2\n"
+		 "push.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
+		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top2\nend2:\npush.v local.t",
+		 "ERROR"},
 		// An array given a real keeps its rows; a string element written
 		// over with a real.
 		{"push.d 4\npush.d 1\nconv.d.i\npop.v.d self.arr[]\npush.d 5\npop.v.d self.arr\n"

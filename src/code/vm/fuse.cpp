@@ -122,6 +122,17 @@ void fuse_program(Program &program)
 			bool slots = slot_access(test[0], OP_PUSH) && slot_access(test[1], OP_PUSH);
 			code[i].handler = slots && code[i + 2].base == OP_ADD ? OP_F_SLOT_STEP_LT_SLOTS : OP_F_SLOT_STEP_LT;
 		}
+	// A loop whose whole body is a[i] = x or t += a[i] on locals in slots,
+	// then that step and test: the body runs the loop itself.
+	for (size_t i = 0; i + 4 < code.size(); i++) {
+		if (code[i].handler != OP_F_SLOT_STEP_LT_SLOTS)
+			continue;
+		size_t body = (size_t)code[i + 4].field + 4;
+		if (body + 4 == i && code[body].handler == OP_F_SLOT_STORE_ELEMENT)
+			code[body].handler = OP_F_SLOT_STORE_LOOP;
+		else if (body + 6 == i && code[body].handler == OP_F_SLOT_ADD_ELEMENT && slot_access(code[body + 1], OP_PUSH))
+			code[body].handler = OP_F_SLOT_ADD_LOOP;
+	}
 	// A conv keeps the variable of the array element after it for the
 	// combined handlers: nothing kept yet, whatever its word held.
 	for (Instr &in : code)

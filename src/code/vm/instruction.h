@@ -65,6 +65,8 @@ enum OpHandler : uint8_t
 	OP_F_PUSH_RET,      // push a, ret
 	OP_F_ARITH_RET,     // add/sub/mul, ret
 	OP_F_ARITH_PUSH_RET, // push a, push b, add/sub/mul, ret
+	OP_F_SLOT_STORE_LOOP, // OP_F_SLOT_STORE_ELEMENT as a loop's whole body, then its OP_F_SLOT_STEP_LT_SLOTS
+	OP_F_SLOT_ADD_LOOP,   // OP_F_SLOT_ADD_ELEMENT (index in a slot) as a loop's whole body, then the same
 	OP_HANDLER_COUNT,
 };
 

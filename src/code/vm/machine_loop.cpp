@@ -39,6 +39,8 @@ bool vm_run_loop(Machine &m)
 		&&L_F_PUSH_RET,
 		&&L_F_ARITH_RET,
 		&&L_F_ARITH_PUSH_RET,
+		&&L_F_SLOT_STORE_LOOP,
+		&&L_F_SLOT_ADD_LOOP,
 	};
 	static_assert(sizeof(labels) / sizeof(labels[0]) == OP_HANDLER_COUNT);
 	const VMSettings &settings = vm_settings();
@@ -574,6 +576,102 @@ L_F_SLOT_STORE_ELEMENT: {
 		element->set_real(x.real());
 	ip = in + 4;
 	DISPATCH_IF_NEXT(F_SLOT_STEP_LT_SLOTS);
+}
+L_F_SLOT_STORE_LOOP:
+L_F_SLOT_ADD_LOOP: {
+	// A whole loop `while (i < n) { body; i += k }` whose body is a[i] = x or
+	// t += a[i], its locals in slots: the body's and the step's combined
+	// handlers run round after round in this one place, which reads the
+	// operands' places once. What either would step aside for ends the loop
+	// here at that instruction.
+	const bool store = in->handler == OP_F_SLOT_STORE_LOOP;
+	const Instr *body = in, *step = in + (store ? 4 : 6);
+	const Instr *test = m.instrs + step[4].field;
+	Value *frame = m.frame;
+	const Value &x = frame[body->aux], &i = frame[body[1].aux];
+	Value &sum = frame[body[store ? 0 : 5].aux]; // the add's target (unused by a store)
+	const Value &a = frame[step->aux];
+	Value &target = frame[step[3].aux];
+	const Value &left = frame[test->aux], &right = frame[test[1].aux];
+	const double k = step[1].d;
+	if (sp + 3 > limit)
+		UNFUSED();
+	// The usual shape, i += k and i < n with a[i] indexed by that i (and t
+	// += a[i] into the t it reads): i and t go from round to round in
+	// registers, still written to their slots every round, so that nothing
+	// waits on reading back what the round before wrote.
+	if (&a == &target && &left == &target && &i == &target && &right != &target && a.kind() == VALUE_REAL &&
+	    x.kind() == VALUE_REAL && (store || (&sum == &x && &sum != &target))) {
+		double counter = a.real(), total = x.real();
+		for (;;) {
+			if (store) {
+				double stored = &x == &target ? counter : x.real();
+				if (x.kind() != VALUE_REAL)
+					goto loop_body_aside;
+				Value *element = fast_element_to_write(m, body + 3, counter);
+				if (!element)
+					goto loop_body_aside;
+				if (element->is_real())
+					element->overwrite_real(stored);
+				else
+					element->set_real(stored);
+			} else {
+				const Value *element = fast_element(m, body + 3, counter);
+				if (!element || !element->is_real())
+					goto loop_body_aside;
+				total += element->real();
+				sum.overwrite_real(total);
+			}
+			counter += k;
+			target.overwrite_real(counter);
+			if (right.kind() != VALUE_REAL) {
+				in = step + 4;
+				ip = in + 1;
+				goto L_F_JUMP_LT; // the test steps aside there
+			}
+			if (counter - right.real() >= -COMPARE_EPSILON) {
+				ip = m.instrs + test[3].field;
+				DISPATCH();
+			}
+		}
+	}
+	for (;;) {
+		if (x.kind() != VALUE_REAL || i.kind() != VALUE_REAL)
+			break;
+		if (store) {
+			Value *element = fast_element_to_write(m, body + 3, i.real());
+			if (!element)
+				break;
+			if (element->is_real())
+				element->overwrite_real(x.real());
+			else
+				element->set_real(x.real());
+		} else {
+			const Value *element = sum.kind() == VALUE_REAL ? fast_element(m, body + 3, i.real()) : nullptr;
+			if (!element || !element->is_real())
+				break;
+			sum.overwrite_real(x.real() + element->real());
+		}
+		if (a.kind() != VALUE_REAL || target.kind() != VALUE_REAL) {
+			in = step;
+			ip = in + 1;
+			UNFUSED();
+		}
+		target.overwrite_real(a.real() + k);
+		if (left.kind() != VALUE_REAL || right.kind() != VALUE_REAL) {
+			in = step + 4;
+			ip = in + 1;
+			goto L_F_JUMP_LT; // the test steps aside there
+		}
+		if (left.real() - right.real() >= -COMPARE_EPSILON) {
+			ip = m.instrs + test[3].field;
+			DISPATCH();
+		}
+	}
+loop_body_aside:
+	in = body; // the body steps aside
+	ip = in + 1;
+	UNFUSED();
 }
 L_F_LT_BRANCH: {
 	// An `if a < b` or a loop's test, the comparison known at decode.
