@@ -216,20 +216,22 @@ VM_INLINE double arith_of(uint8_t handler, double a, double b)
 // set for a variable, whose push makes a Value slot.
 VM_INLINE bool simple_real(Machine &m, const Instr *in, double &x, bool &value)
 {
+	// Slot locals and arguments first: their places are known without a
+	// lookup (a constant's push has no fast kind).
+	const Value *v;
 	if (in->fast == VAR_FAST_SLOT) {
-		const Value &v = m.frame[in->aux];
-		if (v.kind() != VALUE_REAL)
-			return false;
-		x = v.real();
-		value = true;
-		return true;
-	}
-	if (in->t1 == TYPE_DOUBLE) {
+		v = &m.frame[in->aux];
+	} else if (in->fast == VAR_FAST_ARGUMENT) {
+		v = &script_arguments().values[in->aux];
+	} else if (in->t1 == TYPE_DOUBLE) {
 		x = in->d;
 		return true;
+	} else {
+		v = fast_value(m, in);
+		if (!v)
+			return false;
 	}
-	const Value *v = fast_value(m, in);
-	if (!v || !v->is_real())
+	if (v->kind() != VALUE_REAL)
 		return false;
 	x = v->real();
 	value = true;
