@@ -182,53 +182,6 @@ TEST_F(Fused, SameResultsAsOneByOne)
 		 "ERROR"},
 		{"push.d 3\npop.v.d local.x\npush.v local.x\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\npush.d 1",
 		 "1"},
-		// Loops whose bodies are a[i] = x and t += a[i] with the step and the
-		// test i < n on locals in slots, one handler going straight to the
-		// next; strings make each body step aside.
-		{"push.d 5\npop.v.d local.n\npush.d 0\npop.v.d local.t\npush.d 0\npop.v.d local.i\n"
-		 "top1:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end1\n"
-		 "push.v local.i\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\n"
-		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top1\nend1:\npush.d 0\npop.v.d local.i\n"
-		 "top2:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end2\n"
-		 "push.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
-		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top2\nend2:\npush.v local.t",
-		 "10"},
-		{"push.d 3\npop.v.d local.n\npush.s \"\"\npop.v.s local.t\npush.s \"ab\"\npop.v.s local.s\n"
-		 "push.d 0\npop.v.d local.i\ntop1:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end1\n"
-		 "push.v local.s\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\n"
-		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top1\nend1:\npush.d 0\npop.v.d local.i\n"
-		 "top2:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end2\n"
-		 "push.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
-		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top2\nend2:\npush.v local.t",
-		 "\"ababab\""},
-		// The same loops indexed by another local than the loop's.
-		{"push.d 4\npop.v.d local.n\npush.d 2\npop.v.d local.j\npush.d 0\npop.v.d local.t\n"
-		 "push.d 0\npop.v.d local.i\ntop1:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end1\n"
-		 "push.v local.i\npush.v local.j\nconv.v.i\npop.v.v self.arr[]\n"
-		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top1\nend1:\npush.d 0\npop.v.d local.i\n"
-		 "top2:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end2\n"
-		 "push.v local.t\npush.v local.j\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
-		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top2\nend2:\npush.v local.t",
-		 "12"},
-		// The same loops past the end of row 0, and meeting a string element
-		// half-way: the body steps aside there and the loop goes on.
-		{"push.d 32003\npop.v.d local.n\npush.d 0\npop.v.d local.t\npush.d 0\npop.v.d local.i\n"
-		 "top1:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end1\n"
-		 "push.v local.i\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\n"
-		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top1\nend1:\npush.d 0\npop.v.d local.i\n"
-		 "top2:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end2\n"
-		 "push.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
-		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top2\nend2:\npush.v local.t",
-		 "512080003"},
-		{"push.d 5\npop.v.d local.n\npush.d 0\npop.v.d local.t\npush.d 0\npop.v.d local.i\n"
-		 "top1:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end1\n"
-		 "push.v local.i\npush.v local.i\nconv.v.i\npop.v.v self.arr[]\n"
-		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top1\nend1:\npush.d 0\npop.v.d local.i\n"
-		 "push.s \"s\"\npush.d 3\nconv.d.i\npop.v.s self.arr[]\n"
-		 "top2:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end2\n"
-		 "push.v local.t\npush.v local.i\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
-		 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top2\nend2:\npush.v local.t",
-		 "ERROR"},
 		// An array given a real keeps its rows; a string element written
 		// over with a real.
 		{"push.d 4\npush.d 1\nconv.d.i\npop.v.d self.arr[]\npush.d 5\npop.v.d self.arr\n"
@@ -245,6 +198,40 @@ TEST_F(Fused, SameResultsAsOneByOne)
 	};
 	for (const auto &c : cases)
 		expect(c.text, c.want);
+}
+
+// Two loops on locals in slots, i from 0 while i < n: arr[index] = stored,
+// then t += arr[index]; `between` runs between them.
+std::string fill_and_sum(const std::string &setup, const std::string &stored, const std::string &index,
+                         const std::string &between = "")
+{
+	return setup + "push.d 0\npop.v.d local.i\ntop1:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end1\n"
+	               "push.v " + stored + "\npush.v " + index + "\nconv.v.i\npop.v.v self.arr[]\n"
+	               "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top1\nend1:\npush.d 0\npop.v.d local.i\n" +
+	       between + "top2:\npush.v local.i\npush.v local.n\nslt.v.v\nbf end2\n"
+	                 "push.v local.t\npush.v " + index + "\nconv.v.i\npush.v self.arr[]\nadd.v.v\npop.v.v local.t\n"
+	                 "push.v local.i\npush.d 1\nadd.d.v\npop.v.v local.i\nb top2\nend2:\npush.v local.t";
+}
+
+// Loops whose bodies are a[i] = x and t += a[i] with the step and the test
+// i < n on locals in slots, one handler going straight to the next or running
+// the whole loop; strings make each body step aside.
+TEST_F(Fused, ArrayLoopsAsOneByOne)
+{
+	const std::string n5 = "push.d 5\npop.v.d local.n\npush.d 0\npop.v.d local.t\n";
+	expect(fill_and_sum(n5, "local.i", "local.i"), "10");
+	expect(fill_and_sum("push.d 3\npop.v.d local.n\npush.s \"\"\npop.v.s local.t\npush.s \"ab\"\npop.v.s local.s\n",
+	                    "local.s", "local.i"),
+	       "\"ababab\"");
+	// Indexed by another local than the loop's.
+	expect(fill_and_sum("push.d 4\npop.v.d local.n\npush.d 2\npop.v.d local.j\npush.d 0\npop.v.d local.t\n", "local.i",
+	                    "local.j"),
+	       "12");
+	// Past the end of row 0, and meeting a string element half-way: the body
+	// steps aside there.
+	expect(fill_and_sum("push.d 32003\npop.v.d local.n\npush.d 0\npop.v.d local.t\n", "local.i", "local.i"),
+	       "512080003");
+	expect(fill_and_sum(n5, "local.i", "local.i", "push.s \"s\"\npush.d 3\nconv.d.i\npop.v.s self.arr[]\n"), "ERROR");
 }
 
 // Calls with their arguments computed in place and returns of a computed real,
