@@ -106,7 +106,8 @@ inline void lay_script_frame(Machine &m, const Instr *in, CCode *code, const Ins
 
 // The script a call instruction of argc arguments reaches when it can be
 // entered at once (ready, room for the frame with sp where its stack will
-// begin, no tracing), else null. The call's operands were checked at decode.
+// begin, no tracing), else null. The caller has checked that the call's id
+// is a script's.
 VM_INLINE const ScriptCacheEntry *script_to_enter(const Instr *call, const Slot *sp, const Slot *limit)
 {
 	// Room for the frame on the stack also bounds the depth.
@@ -119,13 +120,10 @@ VM_INLINE const ScriptCacheEntry *script_to_enter(const Instr *call, const Slot 
 // The common script call: a decoded, well-formed script, at most sixteen
 // arguments, room for the frame, no tracing. Returns its first instruction, or
 // null (nothing changed) when the general call must decide.
-inline const Instr *enter_script_fast(Machine &m, const Instr *in, int32_t index, int argc, Slot *&sp, Slot *&base,
-                                      Slot *&limit)
+inline const Instr *enter_script_fast(Machine &m, const Instr *in, int argc, Slot *&sp, Slot *&base, Slot *&limit)
 {
-	const ScriptCacheEntry *script = vm_ready_script(index);
-	// Room for the frame on the stack also bounds the depth.
-	static_assert(VM_MAX_FRAMES * VM_FRAME_UNITS > VM_STACK_UNITS);
-	if (!script || argc > MAX_ARGUMENTS || sp + VM_FRAME_UNITS > limit || vm_settings().trace)
+	const ScriptCacheEntry *script = argc <= MAX_ARGUMENTS ? script_to_enter(in, sp, limit) : nullptr;
+	if (!script)
 		return nullptr;
 	lay_script_frame(m, in, script->code, script->entry, script->uses_locals, argc, sp, base, limit);
 	return script->entry;

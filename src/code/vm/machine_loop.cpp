@@ -286,7 +286,7 @@ L_CALL: {
 	int32_t id = in->i;
 	NEED(argc);
 	if (id >= SCRIPT_ID_BASE && id < EXTENSION_ID_BASE) {
-		if (const Instr *entry = enter_script_fast(m, in, id - SCRIPT_ID_BASE, argc, sp, base, limit)) {
+		if (const Instr *entry = enter_script_fast(m, in, argc, sp, base, limit)) {
 			ip = entry;
 			DISPATCH();
 		}
