@@ -203,6 +203,23 @@ TEST_P(SourceGame, GlobalvarInOnePieceReachesTheOthersOnceItRuns)
 	EXPECT_EQ(play(2), (Lines{"1 5", "made sees 5", "made sees 6", "global 7"}));
 }
 
+TEST_P(SourceGame, AScriptRunNestedOnAnotherInstanceLeavesTheCallersArrayItsOwn)
+{
+	// fill() writes self's array in a loop and, half-way for the first
+	// instance, creates a `b`, whose creation runs fill() on itself: after
+	// that nested run, the loop goes on writing the first instance's array.
+	script("say", "show_debug_message(argument0);");
+	script("fill", "var i, v; v = argument0; for (i = 0; i < 5; i += 1) { arr[i] = v; "
+	               "if (i == 2 && v == 1) instance_create(0, 0, b); } "
+	               "say(string(arr[0]) + string(arr[1]) + string(arr[2]) + string(arr[3]) + string(arr[4]));");
+	CObject &a = object("a");
+	on(a, EV_CREATE, 0, "fill(1);");
+	CObject &b = object("b");
+	on(b, EV_CREATE, 0, "fill(2);");
+	place(room(), 0);
+	EXPECT_EQ(play(1), (Lines{"22222", "11111"}));
+}
+
 TEST_P(SourceGame, ResourceNamesAreConstantsHoldingTheirIndices)
 {
 	// A game constant may use a resource name; a variable written with a
