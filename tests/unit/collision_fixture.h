@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "world/collision.h"
 #include "world/instances.h"
 #include "world/object.h"
+#include "world/spatial_index.h"
 
 class CollisionFixture : public ::testing::Test
 {
@@ -87,6 +89,17 @@ protected:
 		}
 		e->routine(r, self, other, (int)args.size(), args.data());
 		return r;
+	}
+
+	// The grid's candidates for an area after bringing it up to date, sorted
+	// so that tests can look instances up and spot one listed twice.
+	std::vector<CInstance *> sorted_candidates(const BoxArea &area)
+	{
+		spatial_index().sync(room.get());
+		std::vector<CInstance *> found;
+		spatial_index().candidates(area, found);
+		std::sort(found.begin(), found.end());
+		return found;
 	}
 
 	std::unique_ptr<RoomInstances> room;

@@ -273,10 +273,7 @@ TEST_F(CollisionFixture, IndexAgreesWithAPlainWalk)
 			// The candidates of an area: each instance once, every box that meets it among them.
 			BoxArea area{(int64_t)std::min(x1, x2), (int64_t)std::min(y1, y2), (int64_t)std::max(x1, x2),
 			             (int64_t)std::max(y1, y2)};
-			spatial_index().sync(room.get());
-			std::vector<CInstance *> found;
-			spatial_index().candidates(area, found);
-			std::sort(found.begin(), found.end());
+			std::vector<CInstance *> found = sorted_candidates(area);
 			ASSERT_EQ(std::adjacent_find(found.begin(), found.end()), found.end()) << "an instance twice";
 			for (CInstance *i : all) {
 				refresh_bbox(*i);

@@ -66,10 +66,7 @@ TEST_F(CollisionFixture, IndexFollowsFewMovesCrowdsAndFarBoxes)
 				area = q % 10 ? BoxArea{-20000000, -2000000000, 20000000, 2000000000}
 				              : BoxArea{(int64_t)(x * 1e5f), (int64_t)(y * 1e6f), (int64_t)(x * 1e5f) + 1000000,
 				                        (int64_t)(y * 1e6f) + 1000000000};
-			spatial_index().sync(room.get());
-			std::vector<CInstance *> found;
-			spatial_index().candidates(area, found);
-			std::sort(found.begin(), found.end());
+			std::vector<CInstance *> found = sorted_candidates(area);
 			ASSERT_EQ(std::adjacent_find(found.begin(), found.end()), found.end()) << "an instance twice";
 			for (CInstance *i : all) {
 				bool listed = std::binary_search(found.begin(), found.end(), i);
